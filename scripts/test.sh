@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs every test: native unit tests (with sanitizers), a bounded fuzz run, and the Windows tests
+# under Wine in a fresh prefix. Installs what it needs first.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+"$ROOT/scripts/install-deps.sh" >/dev/null
+configure_and_build
+
+ensure_display
+trap 'stop_display; wineserver -k 2>/dev/null || true' EXIT
+prepare_prefix fresh
+
+status=0
+summary=()
+run_suite() {
+  local name=$1 dir=$2 log
+  log=$(mktemp)
+  if ctest --test-dir "$dir" --output-on-failure --timeout 600 2>&1 | tee "$log"; then :; else status=1; fi
+  summary+=("$name: $(grep -E 'tests passed|tests failed' "$log" | tail -n 1)")
+  passed=$((passed + $(grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' "$log" || true)))
+  failed=$((failed + $(grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .*(Failed|Exception|Timeout|Not Run)' "$log" || true)))
+  rm -f "$log"
+}
+passed=0 failed=0
+run_suite native "$NATIVE_DIR"
+run_suite windows "$WINDOWS_DIR"
+
+printf '%s\n' "${summary[@]}"
+echo "$passed passed, $failed failed"
+exit $status
