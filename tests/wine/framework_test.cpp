@@ -136,3 +136,24 @@ TEST(CGdiObject, OwnsWhatItHoldsUnlessTemporary) {
   DeleteDC(dc);
   EXPECT_EQ(GetObjectType(pen.m_hObject), static_cast<DWORD>(OBJ_PEN)) << "a temporary never deletes";
 }
+
+namespace {
+
+class CNamedApp : public CWinApp {
+public:
+  bool InitInstance() override {
+    ranWithName = m_strAppName.GetString();
+    return false;
+  }
+  std::string ranWithName;
+};
+
+}  // namespace
+
+TEST(CWinApp, TakesItsNameFromTheExecutableWithoutExtension) {
+  CNamedApp app;
+  EXPECT_EQ(AfxGetApp(), &app);
+  app.Start(GetModuleHandleA(nullptr));
+  EXPECT_EQ(app.ranWithName, "framework_tests");
+  EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleA(nullptr));
+}
