@@ -43,7 +43,7 @@ prepare_prefix() {
     wineboot -i >/dev/null 2>&1
     # "宋体" and "SimSun" map to an installed CJK font.
     for face in 宋体 SimSun; do
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'WenQuanYi Zen Hei' /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
     done
     # No window manager runs on the test display: unmanaged windows spare Wine its two-second wait
     # for one whenever a window is hidden or closed.

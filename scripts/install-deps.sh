@@ -14,7 +14,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   googletest liblzma-dev xz-utils zlib1g-dev
   clang libclang-rt-14-dev
-  wine wine32:i386 xvfb x11-utils imagemagick fonts-wqy-zenhei locales
+  wine wine32:i386 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
   p7zip-full zstd dpkg-dev
 )
 
