@@ -77,6 +77,10 @@ bool ExtractorRun::EndedWell(DWORD timeoutMs) const {
          code == 0;
 }
 
+void ExtractorRun::Stop() {
+  if (m_process && !HasEnded()) TerminateProcess(m_process, 4);
+}
+
 void HideConsoleWindow() {
   HWND console = FindWindowA("ConsoleWindowClass", nullptr);
   if (console == nullptr) console = GetConsoleWindow();

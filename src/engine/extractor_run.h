@@ -24,6 +24,8 @@ class ExtractorRun {
   // Waits up to `timeoutMs` for the process to end, dispatching window messages; true only when it
   // ended with exit code 0.
   bool EndedWell(DWORD timeoutMs) const;
+  // Ends a run that is still going, as when the wizard gives up on it.
+  void Stop();
 
  private:
   HANDLE m_process = nullptr;

@@ -168,6 +168,17 @@ TEST_F(ExtractorRunTest, AFailedRunIsNeverTakenForSuccess) {
             "Error: kelvamo.uha is damaged");
 }
 
+TEST_F(ExtractorRunTest, ARunThatIsGivenUpOnIsStopped) {
+  Prepare("stopped", "0\nExtracting~~~~~~~~~~\n");
+  ExtractorRun run;
+  ASSERT_TRUE(run.Start(folder_, command_));
+  ASSERT_TRUE(run.WaitUntilListed(10000));
+  EXPECT_FALSE(run.HasEnded());
+  run.Stop();
+  EXPECT_FALSE(run.EndedWell(5000));
+  EXPECT_TRUE(run.HasEnded());
+}
+
 TEST_F(ExtractorRunTest, AMissingProgramCannotBeStarted) {
   Prepare("missing", "0\n");
   ExtractorRun run;
