@@ -78,8 +78,8 @@ bool CProgressPage::WriteExtractor() {
 
 void CProgressPage::RunExtractor(const std::string& dir) {
   std::string command;
-  kelvamo::BuildExtractorCommand(dir, &command);
-  if (!m_extractor.Start(dir, command) || !m_extractor.WaitUntilListed(kListedTimeoutMs)) {
+  if (!kelvamo::BuildExtractorCommand(dir, &command) || !m_extractor.Start(dir, command) ||
+      !m_extractor.WaitUntilListed(kListedTimeoutMs)) {
     m_extractor.Stop();
     DeletePayloadFiles(dir);
     return ReturnToFolderPage(kExtractorNotStarted);
