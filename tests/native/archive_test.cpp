@@ -160,9 +160,15 @@ TEST_F(ArchiveTest, RoundTripKeepsEveryFileNameTimeAndFlag) {
   ASSERT_EQ(stat((base_ / "out" / deep / "bottom.class").c_str(), &deep_file), 0);
   EXPECT_EQ(deep_file.st_mtime, 1700000000);
 
-  // Extracting again over the same files, read-only one included, answers yes to everything.
+  // Extracting again over the same files, read-only one included, answers yes to everything; a
+  // link planted where a file goes is replaced, not followed out of the folder.
+  WriteAll(base_ / "outside.txt", Text("keep"));
+  fs::remove(base_ / "out" / "empty.txt");
+  fs::create_symlink(base_ / "outside.txt", base_ / "out" / "empty.txt");
   const Status again = Extract(archive);
   EXPECT_TRUE(again.ok()) << again.error;
+  EXPECT_EQ(ReadAll(base_ / "outside.txt"), Text("keep"));
+  EXPECT_FALSE(fs::is_symlink(base_ / "out" / "empty.txt"));
 }
 
 TEST_F(ArchiveTest, PackingIsReproducibleAndSeparatesX86Code) {

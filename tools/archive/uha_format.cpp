@@ -206,8 +206,7 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
   Status st = DecodeBlocks(bytes.data(), table, h.block_count);
   if (!st.ok()) return st;
   std::size_t pos = std::size_t{h.block_count} * kBlockRecordSize;
-  table.entries.clear();
-  table.entries.reserve(h.entry_count);
+  table.entries.clear();  // grown entry by entry: the count alone is not trusted with memory
   std::size_t directories = 0;
   for (std::uint32_t i = 0; i < h.entry_count; ++i) {
     if (bytes.size() - pos < kEntryFixedSize) return Bad("entry table cut short");

@@ -14,7 +14,7 @@ constexpr std::size_t kHeaderSize = 40;
 constexpr std::size_t kBlockRecordSize = 32;
 constexpr std::size_t kEntryFixedSize = 28;
 constexpr std::size_t kMaxNameBytes = 1024;
-constexpr std::uint32_t kMaxTableSize = 64u << 20;
+constexpr std::uint32_t kMaxTableSize = 16u << 20;  // some 150,000 entries
 constexpr std::uint32_t kMinDictSize = 4096;
 // Bounds the decoder's memory: the dictionary is nearly all of it.
 constexpr std::uint32_t kMaxDictSize = 128u << 20;
