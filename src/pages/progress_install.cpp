@@ -53,7 +53,7 @@ void CProgressPage::StartInstall() {
   if (!kelvamo::InstallDirFitsEveryBuffer(dir)) return ReturnToFolderPage(kFolderError);
 
   PayloadCopy archive;
-  archive.Load(kArchiveResource);
+  archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
   WriteRegistryRecords(dir);
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
