@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include "browser_stand_in.h"
+#include "finish/finish_paths.h"
+#include "finish/shortcut.h"
+#include "finish/success_page.h"
+#include "link_reader.h"
+
+namespace {
+
+class Shortcuts : public testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    char temp[MAX_PATH];
+    DWORD length = GetTempPathA(MAX_PATH, temp);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH);
+    folder_ = std::string(temp) + "kelvamo_shortcuts";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+  }
+  void TearDown() override {
+    for (const auto& name : made_) DeleteFileA(name.c_str());
+    RemoveDirectoryA(folder_.c_str());
+    CoUninitialize();
+  }
+  std::string Made(const std::string& name) {
+    made_.push_back(folder_ + "\\" + name);
+    return made_.back();
+  }
+
+  std::string folder_;
+  std::vector<std::string> made_;
+};
+
+}  // namespace
+
+TEST_F(Shortcuts, WritesTargetWorkingDirectoryDescriptionAndShowCommand) {
+  const struct {
+    std::string target, link, workingDirectory;
+  } cases[] = {
+      {"C:\\Program Files\\kelvamo\\kelvamo.exe", Made("Kelvamo.lnk"), "C:\\Program Files\\kelvamo"},
+      {"C:\\Program Files\\kelvamo\\Uninstall.exe", Made("卸载.lnk"), "C:\\Program Files\\kelvamo"},
+      {"D:\\应用\\kelvamo.exe", Made("中文目标.lnk"), "D:\\应用"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.link);
+    ASSERT_TRUE(CreateShortcut(c.target.c_str(), c.link.c_str()));
+    auto link = ReadLink(c.link);
+    ASSERT_TRUE(link);
+    EXPECT_STRCASEEQ(link->target.c_str(), c.target.c_str());
+    EXPECT_EQ(link->workingDirectory, c.workingDirectory);
+    EXPECT_EQ(link->description, "Shortcut");
+    EXPECT_EQ(link->showCommand, SW_SHOW);
+  }
+}
+
+TEST_F(Shortcuts, TargetWithoutBackslashHasNoWorkingDirectory) {
+  const std::string linkPath = Made("bare.lnk");
+  ASSERT_TRUE(CreateShortcut("kelvamo.exe", linkPath.c_str()));
+  auto link = ReadLink(linkPath);
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->workingDirectory, "");
+}
+
+TEST_F(Shortcuts, ReportsFailureAndWritesNothingWhenTheLinkCannotBeSaved) {
+  const std::string inMissingFolder = folder_ + "\\no such folder\\Kelvamo.lnk";
+  EXPECT_FALSE(CreateShortcut("C:\\k\\kelvamo.exe", inMissingFolder.c_str()));
+  EXPECT_EQ(GetFileAttributesA(inMissingFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  const std::string tooLong = folder_ + "\\" + std::string(MAX_PATH, 'x') + ".lnk";
+  EXPECT_FALSE(CreateShortcut("C:\\k\\kelvamo.exe", tooLong.c_str()));
+}
+
+TEST(ShellFolders, StartupFallsBackToTheUsersFolderWhereTheNonLocalizedOneIsMissing) {
+  auto userStartup = FindShellFolder({kelvamo::kFolderUserStartup});
+  ASSERT_TRUE(userStartup);
+  auto altStartup = FindShellFolder({kelvamo::kFolderAltStartup});
+  auto chosen = FindShellFolder(kelvamo::StartupFolderChoices(6));
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, altStartup ? *altStartup : *userStartup);
+
+  EXPECT_FALSE(FindShellFolder({}));
+  EXPECT_FALSE(FindShellFolder({0x7F}));  // no such folder number
+  auto desktop = FindShellFolder({kelvamo::kFolderDesktop});
+  ASSERT_TRUE(desktop);
+  EXPECT_NE(desktop->back(), '\\');
+}
+
+TEST(SuccessPage, StartsTheBrowserWithExactlyTheCommandLineOrReportsItsAbsence) {
+  BrowserStandIn browser;
+  ASSERT_TRUE(browser.installed());
+  std::string commandLine = kelvamo::SuccessPageCommandLine();
+  EXPECT_TRUE(OpenSuccessPage(&commandLine[0]));
+  EXPECT_EQ(browser.Recorded(1, 5000), std::vector<std::string>{" http://www.kelvamo.com/suc.html"});
+
+  browser.Remove();
+  EXPECT_FALSE(OpenSuccessPage(&commandLine[0]));
+}
