@@ -41,8 +41,8 @@ std::string SuccessPageCommandLine() {
   return std::string(" http://") + kProductHost + "/suc.html";
 }
 
-std::vector<int> StartupFolderChoices(unsigned long majorVersion) {
-  if (majorVersion == 5) return {kFolderCommonStartup};
+std::vector<int> StartupFolderChoices(bool isOsVersion5) {
+  if (isOsVersion5) return {kFolderCommonStartup};
   return {kFolderAltStartup, kFolderUserStartup};
 }
 

@@ -52,9 +52,9 @@ std::optional<std::string> ApplicationCommandLine(const std::string& installDir)
 // The browser's command line: the success page's address after a single space.
 std::string SuccessPageCommandLine();
 
-// Shell folders for the start-up shortcut, to be tried in order until one resolves. Major version
-// 5 uses the all-users folder; later systems the non-localized one, and where that resolves to
-// nothing the user's own start-up folder, so that the option the user kept still takes effect.
-std::vector<int> StartupFolderChoices(unsigned long majorVersion);
+// Shell folders for the start-up shortcut, to be tried in order until one resolves. Systems of
+// major version 5 use the all-users folder; others the non-localized one, and where that resolves
+// to nothing the user's own start-up folder, so that the option the user kept still takes effect.
+std::vector<int> StartupFolderChoices(bool isOsVersion5);
 
 }  // namespace kelvamo

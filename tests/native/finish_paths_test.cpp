@@ -78,11 +78,7 @@ TEST(FinishPaths, SuccessPageCommandLineIsOnlyTheAddressAfterOneSpace) {
   EXPECT_EQ(SuccessPageCommandLine(), " http://www.kelvamo.com/suc.html");
 }
 
-TEST(FinishPaths, StartupFolderDependsOnTheMajorVersion) {
-  EXPECT_EQ(StartupFolderChoices(5), std::vector<int>{kFolderCommonStartup});
-  for (unsigned long major : {4ul, 6ul, 10ul}) {
-    EXPECT_EQ(StartupFolderChoices(major),
-              (std::vector<int>{kFolderAltStartup, kFolderUserStartup}))
-        << major;
-  }
+TEST(FinishPaths, StartupFolderDependsOnTheSystemVersion) {
+  EXPECT_EQ(StartupFolderChoices(true), std::vector<int>{kFolderCommonStartup});
+  EXPECT_EQ(StartupFolderChoices(false), (std::vector<int>{kFolderAltStartup, kFolderUserStartup}));
 }

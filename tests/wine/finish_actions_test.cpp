@@ -2,6 +2,8 @@
 #include <objbase.h>
 
 #include "browser_stand_in.h"
+#include "command_record.h"
+#include "finish/finish_actions.h"
 #include "finish/finish_paths.h"
 #include "finish/shortcut.h"
 #include "finish/success_page.h"
@@ -76,7 +78,7 @@ TEST(ShellFolders, StartupFallsBackToTheUsersFolderWhereTheNonLocalizedOneIsMiss
   auto userStartup = FindShellFolder({kelvamo::kFolderUserStartup});
   ASSERT_TRUE(userStartup);
   auto altStartup = FindShellFolder({kelvamo::kFolderAltStartup});
-  auto chosen = FindShellFolder(kelvamo::StartupFolderChoices(6));
+  auto chosen = FindShellFolder(kelvamo::StartupFolderChoices(false));
   ASSERT_TRUE(chosen);
   EXPECT_EQ(*chosen, altStartup ? *altStartup : *userStartup);
 
@@ -88,12 +90,52 @@ TEST(ShellFolders, StartupFallsBackToTheUsersFolderWhereTheNonLocalizedOneIsMiss
 }
 
 TEST(SuccessPage, StartsTheBrowserWithExactlyTheCommandLineOrReportsItsAbsence) {
+  CommandLineRecord record;
   BrowserStandIn browser;
   ASSERT_TRUE(browser.installed());
   std::string commandLine = kelvamo::SuccessPageCommandLine();
   EXPECT_TRUE(OpenSuccessPage(&commandLine[0]));
-  EXPECT_EQ(browser.Recorded(1, 5000), std::vector<std::string>{" http://www.kelvamo.com/suc.html"});
+  EXPECT_EQ(record.Lines(1, 5000), std::vector<std::string>{" http://www.kelvamo.com/suc.html"});
 
   browser.Remove();
   EXPECT_FALSE(OpenSuccessPage(&commandLine[0]));
+}
+
+TEST_F(Shortcuts, InstalledApplicationStartsByItsQuotedPath) {
+  // A space in the folder must not start "...\\kelvamo_shortcuts\\kelvamo.exe" with arguments.
+  const std::string installDir = folder_ + "\\kelvamo test\\";
+  CreateDirectoryA(installDir.c_str(), nullptr);
+  const std::string application = installDir + "kelvamo.exe";
+  const std::string decoy = Made("kelvamo.exe");
+  ASSERT_TRUE(CopyFileA(RecorderProgram().c_str(), application.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(RecorderProgram().c_str(), decoy.c_str(), FALSE));
+  {
+    CommandLineRecord record;
+    StartInstalledApplication(installDir);
+    EXPECT_EQ(record.Lines(1, 5000), std::vector<std::string>{'"' + application + '"'});
+  }
+  Sleep(200);  // let the recorder end before its file goes
+  DeleteFileA(application.c_str());
+  RemoveDirectoryA(installDir.c_str());
+}
+
+TEST_F(Shortcuts, InstallFolderTooLongForTheTargetSkipsEveryShortcut) {
+  const std::string group = *FindShellFolder({kelvamo::kFolderCommonStartMenu}) + "\\Kelvamo";
+  const std::string links[] = {
+      *FindShellFolder(kelvamo::StartupFolderChoices(IsOsVersion5() != FALSE)) + "\\Kelvamo.lnk",
+      *FindShellFolder({kelvamo::kFolderDesktop}) + "\\Kelvamo.lnk",
+      group + "\\Kelvamo.lnk",
+      group + "\\卸载.lnk",
+  };
+  for (const auto& link : links) DeleteFileA(link.c_str());
+
+  const std::string longDir = "C:\\" + std::string(250, 'k') + "\\";
+  MakeStartupShortcut(longDir);
+  MakeDesktopShortcut(longDir);
+  MakeStartMenuGroup(longDir);
+  StartInstalledApplication(longDir);
+  for (const auto& link : links) {
+    EXPECT_EQ(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES) << link;
+  }
+  RemoveDirectoryA(group.c_str());
 }

@@ -1,10 +1,10 @@
-// Stands in for the browser in the test prefix: appends its command line, as received, and a line
-// break to the file that KELVAMO_BROWSER_RECORD names.
+// Stands in for a program that the installer starts (the browser, the installed application):
+// appends its command line, as received, and a line break to the file KELVAMO_COMMAND_RECORD names.
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char recordPath[MAX_PATH];
-  DWORD length = GetEnvironmentVariableA("KELVAMO_BROWSER_RECORD", recordPath, MAX_PATH);
+  DWORD length = GetEnvironmentVariableA("KELVAMO_COMMAND_RECORD", recordPath, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return 1;
   HANDLE file = CreateFileA(recordPath, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
