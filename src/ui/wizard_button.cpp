@@ -1,0 +1,5 @@
+#include "ui/wizard_button.h"
+
+CWizardButton::CWizardButton() = default;
+
+CWizardButton::~CWizardButton() = default;
