@@ -15,8 +15,8 @@ TEST(FinishPaths, JoinsOnlyWhatFitsTheBufferWithItsNul) {
   } cases[] = {
       {250, 5, 256, true},   // 255 bytes + NUL
       {250, 6, 256, false},  // 256 bytes leave no room for the NUL
-      {0, 0, 1, true},       {256, 0, 256, false}, {300, 0, 256, false},
-      {0, 300, 256, false},  {254, 5, 260, true},  {255, 5, 260, false},
+      {0, 0, 1, true},      {256, 0, 256, false}, {300, 0, 256, false},
+      {0, 300, 256, false}, {254, 5, 260, true},  {255, 5, 260, false},
   };
   for (const auto& c : cases) {
     auto joined = JoinWithin(std::string(c.head, 'h'), std::string(c.tail, 't'), c.capacity);
@@ -55,7 +55,9 @@ TEST(FinishPaths, WorkingDirectoryIsTheTargetBeforeItsLastBackslash) {
       {"C:\\", "C:"},
       {"", ""},
       // 赲 is DA 5C in GBK: its trail byte is no separator.
-      {"D:\\\xDA\x5C" "a.exe", "D:"},
+      {"D:\\\xDA\x5C"
+       "a.exe",
+       "D:"},
       {"D:\\\xDA\x5C\\a.exe", "D:\\\xDA\x5C"},
       {"\xDA\x5C", ""},
   };

@@ -1,7 +1,7 @@
 #include "link_reader.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <fstream>
 
