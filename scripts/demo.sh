@@ -20,5 +20,15 @@ prepare_prefix fresh
 SHOTS=$BUILD_DIR/screenshots
 rm -rf "$SHOTS"
 mkdir -p "$SHOTS"
-wine "$WINDOWS_DIR/tests/wine/demo_walker.exe" "$(winepath -w "$SETUP")" "$(winepath -w "$SHOTS")"
+# Wine's virtual desktop draws the window frames that a bare X display lacks.
+wine explorer /desktop=kelvamo,1024x768 "$WINDOWS_DIR/tests/wine/demo_walker.exe" \
+  "$(winepath -w "$SETUP")" "$(winepath -w "$SHOTS")"
+wineserver -w
+for bmp in "$SHOTS"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+done
 ls -1 "$SHOTS"
+for page in 1-welcome 2-folder 3-progress 4-finish; do
+  [ -f "$SHOTS/$page.png" ] || { echo "demo: no screenshot of $page" >&2; exit 1; }
+done

@@ -18,6 +18,3 @@ bool CProgressPage::OnInitDialog() {
   m_nTicks = 0;
   return true;
 }
-
-// Until the install engine is in place the wizard moves on with its buttons as they are.
-void CProgressPage::StartInstall() {}

@@ -75,7 +75,8 @@ public:
   // True when, for the whole of `forMs`, no such dialog shows.
   bool NoOwnedDialogFor(DWORD forMs) const;
 
-  // Saves the wizard window, frame included, as a 24-bit BMP file.
+  // Saves what the screen shows inside the wizard's window rectangle (frame included, and any
+  // dialog over it) as a 24-bit BMP file.
   bool SaveScreenshot(const std::wstring& bmpPath) const;
 
 private:
