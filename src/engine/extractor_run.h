@@ -14,8 +14,8 @@ class ExtractorRun {
   ExtractorRun& operator=(const ExtractorRun&) = delete;
   ~ExtractorRun();
 
-  // Makes `installDir` the current directory, allocates and hides the console (once per program)
-  // and starts `commandLine` hidden on it. False when it could not be started.
+  // Makes `installDir` the current directory, allocates a hidden console of the program's own and
+  // starts `commandLine` hidden on it. False when it could not be started.
   bool Start(const std::string& installDir, const std::string& commandLine);
   // Polls the process list every 300 ms until a process of the extractor's name is listed or ours
   // has already ended; false when `timeoutMs` passes first.
