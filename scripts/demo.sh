@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds setup.exe with the sample product and runs it under Wine. Without a display it walks the
-# wizard by itself on a virtual display and saves a screenshot of every page to build/screenshots.
+# wizard by itself on a virtual display, saves a screenshot of every page to build/screenshots and
+# leaves from the finish page through the exit question, without pressing "完成(F)".
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
