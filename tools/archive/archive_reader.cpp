@@ -2,6 +2,7 @@
 
 #include <lzma.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace uha {
@@ -51,7 +52,9 @@ class BlockExtractor {
 
 Status BlockExtractor::Start(const Block& block) {
   lzma_options_lzma lzma2 = {};
-  lzma2.dict_size = block.dict_size;
+  // A dictionary larger than the block's data is never used: don't allocate it.
+  lzma2.dict_size = static_cast<std::uint32_t>(
+      std::max<std::uint64_t>(kMinDictSize, std::min<std::uint64_t>(block.dict_size, block.unpacked_size)));
   lzma_filter filters[3];
   std::size_t n = 0;
   if (block.filter == Filter::kX86Lzma2) filters[n++] = {LZMA_FILTER_X86, nullptr};
