@@ -1,7 +1,8 @@
 #include "finish/finish_actions.h"
 
-#include <objbase.h>
 #include <windows.h>
+
+#include <objbase.h>
 
 #include "finish/finish_paths.h"
 #include "finish/shortcut.h"
