@@ -1,8 +1,7 @@
 #include "finish/finish_actions.h"
 
-#include <windows.h>
-
 #include <objbase.h>
+#include <windows.h>
 
 #include "finish/finish_paths.h"
 #include "finish/shortcut.h"

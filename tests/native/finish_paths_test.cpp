@@ -76,10 +76,6 @@ TEST(FinishPaths, ApplicationCommandIsQuotedAndBounded) {
   EXPECT_FALSE(ApplicationCommandLine("C:\\a\" b\\"));
 }
 
-TEST(FinishPaths, SuccessPageCommandLineIsOnlyTheAddressAfterOneSpace) {
-  EXPECT_EQ(SuccessPageCommandLine(), " http://www.kelvamo.com/suc.html");
-}
-
 TEST(FinishPaths, StartupFolderDependsOnTheSystemVersion) {
   EXPECT_EQ(StartupFolderChoices(true), std::vector<int>{kFolderCommonStartup});
   EXPECT_EQ(StartupFolderChoices(false), (std::vector<int>{kFolderAltStartup, kFolderUserStartup}));
