@@ -1,6 +1,5 @@
 #include "finish/finish_actions.h"
 
-#include <objbase.h>
 #include <windows.h>
 
 #include "finish/finish_paths.h"
