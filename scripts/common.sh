@@ -9,7 +9,8 @@ JOBS=$(nproc)
 export WINEPREFIX=${WINEPREFIX:-$BUILD_DIR/wineprefix}
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# winemenubuilder off: shortcuts the tests make must not turn into menu entries of the host.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 
 # Starts Xvfb on a free display unless one is already given; the caller stops it with stop_display.
@@ -41,6 +42,10 @@ prepare_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1
+    # The user's shell folders are links to $HOME: make them folders of the prefix.
+    for folder in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+      if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
+    done
     # "宋体" and "SimSun" map to an installed CJK font.
     for face in 宋体 SimSun; do
       wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1

@@ -3,6 +3,7 @@
 #include "app/about_dlg.h"
 #include "app/install_dir.h"
 #include "app/wizard_steps.h"
+#include "finish/finish_sequence.h"
 #include "pages/exit_confirm_dlg.h"
 #include "res/resource.h"
 
@@ -89,14 +90,8 @@ void CSetupDlg::OnNext() {
         kelvamo::NormaliseInstallDir(m_pageFolder.m_strInstallDir.GetString(), IsAnsiLeadByte).c_str();
     m_pageProgress.StartInstall();
   }
-  if (m_nStep == 5) RunFinishSequence();
+  if (m_nStep == 5) RunFinishSequence(*this);
   ShowStep();
-}
-
-// Until the finish actions are in place, finishing closes the wizard.
-void CSetupDlg::RunFinishSequence() {
-  ShowWindow(SW_HIDE);
-  SendMessage(WM_CLOSE);
 }
 
 void CSetupDlg::OnBack() {

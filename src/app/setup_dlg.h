@@ -57,5 +57,4 @@ private:
   CDialog* PageOf(int index);
   void LayPagesOverPlaceholder();
   void AddAboutItem();
-  void RunFinishSequence();
 };

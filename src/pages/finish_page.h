@@ -7,6 +7,12 @@ public:
   explicit CFinishPage(CWnd* parent = nullptr);
   ~CFinishPage() override;
 
+  // The options, for the wizard's install directory; each does nothing when its flag is FALSE.
+  void AddStartupShortcut(BOOL bAdd);
+  void AddDesktopShortcut(BOOL bAdd);
+  void AddStartMenuShortcuts(BOOL bAdd);
+  void RunApplication(BOOL bRun);
+
   CFont m_font;
   CButton m_chkRunNow;
   CButton m_chkDesktop;

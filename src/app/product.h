@@ -1,0 +1,9 @@
+#pragma once
+
+// Fixed facts about the product this installer carries: compiled in, never configured.
+namespace kelvamo {
+
+// Host of the product's web site, which serves the page opened after a successful installation.
+constexpr char kProductHost[] = "www.kelvamo.com";
+
+}  // namespace kelvamo

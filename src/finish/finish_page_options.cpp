@@ -1,0 +1,28 @@
+// The finish page's options: each runs its finish action for the install directory that the
+// page's parent, the wizard, holds.
+#include <string>
+
+#include "app/setup_dlg.h"
+#include "finish/finish_actions.h"
+#include "pages/finish_page.h"
+
+namespace {
+
+void ForInstallDir(const CWnd& page, BOOL flag, void (*action)(const std::string&)) {
+  const auto* wizard = flag ? dynamic_cast<const CSetupDlg*>(page.GetParent()) : nullptr;
+  if (wizard) action(wizard->m_pageFolder.m_strInstallDir.GetString());
+}
+
+}  // namespace
+
+void CFinishPage::AddStartupShortcut(BOOL bAdd) { ForInstallDir(*this, bAdd, MakeStartupShortcut); }
+
+void CFinishPage::AddDesktopShortcut(BOOL bAdd) { ForInstallDir(*this, bAdd, MakeDesktopShortcut); }
+
+void CFinishPage::AddStartMenuShortcuts(BOOL bAdd) {
+  ForInstallDir(*this, bAdd, MakeStartMenuGroup);
+}
+
+void CFinishPage::RunApplication(BOOL bRun) {
+  ForInstallDir(*this, bRun, StartInstalledApplication);
+}

@@ -1,0 +1,183 @@
+// The last step of a whole run of setup.exe: from the welcome page through the installation to
+// 完成(F), then the shortcuts, the application, the browser and the close, checked from outside.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "browser_stand_in.h"
+#include "command_record.h"
+#include "engine/process_list.h"
+#include "link_reader.h"
+#include "wizard_driver.h"
+
+namespace {
+
+const std::string kInstallDir = "C:\\Program Files\\kelvamo\\";
+const std::string kSuccessPage = " http://www.kelvamo.com/suc.html";
+
+struct Options {
+  bool startMenu, startup, desktop, runNow;
+};
+const Options kAllChecked = {true, true, true, true};
+const Options kAllCleared = {false, false, false, false};
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+  return path;
+}
+
+// Where each shortcut lands. Wine has no CSIDL_ALTSTARTUP, so beyond version 5 the start-up
+// shortcut goes to the user's own start-up folder.
+const std::string kUserStartupLink = ShellFolder(CSIDL_STARTUP) + "\\Kelvamo.lnk";
+const std::string kCommonStartupLink = ShellFolder(CSIDL_COMMON_STARTUP) + "\\Kelvamo.lnk";
+const std::string kDesktopLink = ShellFolder(CSIDL_DESKTOP) + "\\Kelvamo.lnk";
+const std::string kGroup = ShellFolder(CSIDL_COMMON_STARTMENU) + "\\Kelvamo";
+const std::string kGroupLinks[] = {kGroup + "\\Kelvamo.lnk", kGroup + "\\卸载.lnk"};
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveEveryShortcut() {
+  for (const auto& link : {kUserStartupLink, kCommonStartupLink, kDesktopLink})
+    DeleteFileA(link.c_str());
+  for (const auto& link : kGroupLinks) DeleteFileA(link.c_str());
+  RemoveDirectoryA(kGroup.c_str());
+}
+
+void ExpectShortcut(const std::string& link, const char* file) {
+  SCOPED_TRACE(link);
+  auto properties = ReadLink(link);
+  ASSERT_TRUE(properties);
+  EXPECT_STRCASEEQ(properties->target.c_str(), (kInstallDir + file).c_str());
+  EXPECT_EQ(properties->workingDirectory, "C:\\Program Files\\kelvamo");
+  EXPECT_EQ(properties->description, "Shortcut");
+  EXPECT_EQ(properties->showCommand, SW_SHOW);
+}
+
+// Ends the installed application if it runs; tells whether it did.
+bool EndApplication() {
+  const DWORD pid = FindProcessByName("kelvamo.exe");
+  HANDLE process = pid ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
+  if (process == nullptr) return false;
+  TerminateProcess(process, 0);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+  return true;
+}
+
+void SetOption(const WizardDriver& setup, int id, bool checked) {
+  HWND box = setup.Control(WizardPage::Finish, id);
+  if (WizardDriver::Checked(box) != checked)
+    WizardDriver::Click(setup.Page(WizardPage::Finish), id);
+  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Checked(box) == checked; })) << id;
+}
+
+// Runs setup.exe through the installation to the finish page, sets the options and presses
+// 完成(F). Gives the milliseconds from the press to the end of the program, or -1 when it did not
+// end by itself (as when a question waits for an answer).
+long FinishWith(const Options& options) {
+  WizardDriver setup;
+  if (!setup.Start()) return -1;
+  const HWND next = setup.Button(kNext);
+  WizardDriver::Click(setup.Wizard(), kNext);
+  EXPECT_TRUE(setup.WaitForPage(WizardPage::Folder));
+  WizardDriver::Click(setup.Wizard(), kNext);
+  EXPECT_TRUE(setup.WaitForPage(WizardPage::Progress));
+  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(next); }, 60000));
+  WizardDriver::Click(setup.Wizard(), kNext);
+  EXPECT_TRUE(setup.WaitForPage(WizardPage::Finish));
+  SetOption(setup, 1006, options.startMenu);
+  SetOption(setup, 1007, options.startup);
+  SetOption(setup, 1008, options.desktop);
+  SetOption(setup, 1009, options.runNow);
+
+  const DWORD pressed = GetTickCount();
+  WizardDriver::Click(setup.Wizard(), kNext);
+  if (setup.WaitForExit(10000) == STILL_ACTIVE) return -1;
+  return static_cast<long>(GetTickCount() - pressed);
+}
+
+class FinishSequence : public testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    RemoveEveryShortcut();
+    EndApplication();
+  }
+  void TearDown() override {
+    RemoveEveryShortcut();
+    EndApplication();
+    CoUninitialize();
+  }
+  CommandLineRecord record_;
+  BrowserStandIn browser_;
+};
+
+// The system version that setup.exe alone sees, set through Wine's per-program settings.
+class SetupSeesWindowsXp {
+ public:
+  SetupSeesWindowsXp() {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+      RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("winxp"), 6);
+      RegCloseKey(key);
+    }
+  }
+  ~SetupSeesWindowsXp() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+
+ private:
+  static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\setup.exe";
+};
+
+}  // namespace
+
+TEST_F(FinishSequence, AllOptionsMakeEveryShortcutStartTheApplicationAndTheBrowserThenClose) {
+  // A group folder left from an earlier installation is used as it is.
+  CreateDirectoryA(kGroup.c_str(), nullptr);
+  const std::string earlierFile = kGroup + "\\readme.txt";
+  CloseHandle(
+      CreateFileA(earlierFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+
+  ASSERT_TRUE(browser_.installed());
+  const long elapsed = FinishWith(kAllChecked);
+  ASSERT_NE(elapsed, -1) << "setup.exe did not close by itself";
+  EXPECT_GE(elapsed, 1000);
+
+  ExpectShortcut(kUserStartupLink, "kelvamo.exe");
+  ExpectShortcut(kDesktopLink, "kelvamo.exe");
+  ExpectShortcut(kGroupLinks[0], "kelvamo.exe");
+  ExpectShortcut(kGroupLinks[1], "Uninstall.exe");
+  EXPECT_TRUE(Exists(earlierFile));
+  DeleteFileA(earlierFile.c_str());
+  EXPECT_TRUE(WaitUntil(EndApplication));
+  EXPECT_EQ(record_.Lines(1, 5000), std::vector<std::string>{kSuccessPage});
+}
+
+TEST_F(FinishSequence, ClearedOptionsStillOpenTheSuccessPageWaitAndClose) {
+  const long elapsed = FinishWith(kAllCleared);
+  ASSERT_NE(elapsed, -1) << "setup.exe did not close by itself";
+  EXPECT_GE(elapsed, 1000);
+  for (const auto& link : {kUserStartupLink, kCommonStartupLink, kDesktopLink})
+    EXPECT_FALSE(Exists(link)) << link;
+  EXPECT_FALSE(Exists(kGroup));
+  EXPECT_EQ(record_.Lines(1, 5000), std::vector<std::string>{kSuccessPage});
+  EXPECT_FALSE(EndApplication());
+}
+
+TEST_F(FinishSequence, MissingBrowserStillWaitsAndCloses) {
+  browser_.Remove();
+  const long elapsed = FinishWith(kAllCleared);
+  ASSERT_NE(elapsed, -1) << "setup.exe did not close by itself";
+  EXPECT_GE(elapsed, 1000);
+  EXPECT_TRUE(record_.Lines(1, 500).empty());
+}
+
+TEST_F(FinishSequence, SystemVersion5PutsTheStartupShortcutIntoTheAllUsersFolder) {
+  SetupSeesWindowsXp xp;
+  ASSERT_NE(FinishWith({false, true, false, false}), -1);
+  ExpectShortcut(kCommonStartupLink, "kelvamo.exe");
+  EXPECT_FALSE(Exists(kUserStartupLink));
+}
