@@ -28,8 +28,8 @@ GradientRows GradientRowsFor(const PixelRect& inner) {
   return {inner.top, h + 2, inner.left, w + 2};
 }
 
-PixelRect InnerRect(int width, int height, int edgeX, int edgeY) {
-  return {edgeX, edgeY, width - edgeX, height - edgeY};
+PixelRect InnerRect(const PixelRect& item, int edgeX, int edgeY) {
+  return {item.left + edgeX, item.top + edgeY, item.right - edgeX, item.bottom - edgeY};
 }
 
 std::array<FrameSegment, kFrameLineCount> InnerFrameSegments(const PixelRect& r) {

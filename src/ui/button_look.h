@@ -61,7 +61,7 @@ struct GradientRows {
 GradientRows GradientRowsFor(const PixelRect& inner);
 
 // The button's area inside its 3-D edge.
-PixelRect InnerRect(int width, int height, int edgeX, int edgeY);
+PixelRect InnerRect(const PixelRect& item, int edgeX, int edgeY);
 
 struct FrameSegment {
   PixelPoint from, to;  // `to` is not drawn

@@ -41,7 +41,7 @@ TEST(ButtonLook, ShadeTablePerHoverAndActive) {
 }
 
 TEST(ButtonLook, WorkedExampleOfA75By21Button) {
-  const PixelRect inner = InnerRect(75, 21, 2, 2);
+  const PixelRect inner = InnerRect({0, 0, 75, 21}, 2, 2);
   EXPECT_EQ(inner.left, 2);
   EXPECT_EQ(inner.top, 2);
   EXPECT_EQ(inner.right, 73);
@@ -73,14 +73,14 @@ TEST(ButtonLook, WorkedExampleOfA75By21Button) {
 
 TEST(ButtonLook, FlatOrTinyButtonsGetNoGradientRowsAndNoDivisionByZero) {
   for (int height : {0, 1, 2, 3, 4}) {
-    const PixelRect inner = InnerRect(75, height, 2, 2);
+    const PixelRect inner = InnerRect({0, 0, 75, height}, 2, 2);
     const GradientRows rows = GradientRowsFor(inner);
     EXPECT_GT(rows.firstRow, rows.lastRow) << "height " << height;
   }
   EXPECT_EQ(ShadeForRow(10, 0), 0);
   EXPECT_EQ(ShadeForRow(2000000000, 1), 63);
   // A single-row inner rectangle is painted, with the last shade.
-  const GradientRows one = GradientRowsFor(InnerRect(75, 5, 2, 2));
+  const GradientRows one = GradientRowsFor(InnerRect({0, 0, 75, 5}, 2, 2));
   EXPECT_EQ(one.firstRow, 2);
   EXPECT_EQ(one.lastRow, 3);
 }
