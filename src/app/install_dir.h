@@ -1,10 +1,9 @@
 #pragma once
 #include <string>
 
-namespace kelvamo {
+#include "framework/dbcs.h"
 
-// Tells whether a byte starts a double-byte character in the ANSI code page in use.
-using LeadBytePredicate = bool (*)(unsigned char);
+namespace kelvamo {
 
 // Lead bytes of GBK (code page 936), for code that runs without the Windows API.
 bool IsGbkLeadByte(unsigned char byte);
