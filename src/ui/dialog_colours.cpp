@@ -1,0 +1,49 @@
+#include "ui/dialog_colours.h"
+
+using namespace kelvamo;
+
+namespace {
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const BYTE kModernDefaultPitch = FF_MODERN | DEFAULT_PITCH;
+const char kFontFace[] = "宋体";
+
+// Every control id the look table may name; the dialog's own id and image statics fall outside.
+const int kFirstControlId = 1000;
+const int kLastControlId = 1012;
+
+}  // namespace
+
+CDialogColours::CDialogColours(int dialogId) : m_nDialogId(dialogId) {
+  m_brushWhite.CreateSolidBrush(kWhite);
+  for (const FontSpec& spec : FontsOfDialog(dialogId)) {
+    auto font = std::make_unique<CFont>();
+    font->Attach(::CreateFontA(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, kModernDefaultPitch, kFontFace));
+    m_fonts.push_back({spec, std::move(font)});
+  }
+}
+
+CFont* CDialogColours::FontFor(const FontSpec& spec) {
+  for (MadeFont& made : m_fonts) {
+    if (made.spec == spec) return made.font.get();
+  }
+  return nullptr;
+}
+
+HBRUSH CDialogColours::Apply(CDC* dc, CWnd* control, UINT kind, HBRUSH defaultBrush) {
+  const CtlColorStyle style = CtlColorStyleFor(m_nDialogId, control->GetDlgCtrlID(), kind);
+  if (CFont* font = FontFor(style.font)) dc->SelectObject(font);
+  if (!style.white) return defaultBrush;
+  dc->SetBkColor(kWhite);
+  return m_brushWhite;
+}
+
+void CDialogColours::SetControlFonts(CWnd* dialog) {
+  for (int id = kFirstControlId; id <= kLastControlId; ++id) {
+    CFont* font = FontFor(CtlColorStyleFor(m_nDialogId, id, kCtlColorStatic).font);
+    HWND control = ::GetDlgItem(*dialog, id);
+    if (font && control) ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(HFONT(*font)), FALSE);
+  }
+}
