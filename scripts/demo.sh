@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds setup.exe with the sample product and runs it under Wine. Without a display it walks the
-# wizard by itself on a virtual display and saves a screenshot of every page to build/screenshots.
+# wizard by itself on a virtual display, saves a screenshot of every page to build/screenshots and
+# leaves from the finish page through the exit question, without pressing "完成(F)".
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -20,5 +21,15 @@ prepare_prefix fresh
 SHOTS=$BUILD_DIR/screenshots
 rm -rf "$SHOTS"
 mkdir -p "$SHOTS"
-wine "$WINDOWS_DIR/tests/wine/demo_walker.exe" "$(winepath -w "$SETUP")" "$(winepath -w "$SHOTS")"
+# Wine's virtual desktop draws the window frames that a bare X display lacks.
+wine explorer /desktop=kelvamo,1024x768 "$WINDOWS_DIR/tests/wine/demo_walker.exe" \
+  "$(winepath -w "$SETUP")" "$(winepath -w "$SHOTS")"
+wineserver -w
+for bmp in "$SHOTS"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+done
 ls -1 "$SHOTS"
+for page in 1-welcome 2-folder 3-progress 4-finish; do
+  [ -f "$SHOTS/$page.png" ] || { echo "demo: no screenshot of $page" >&2; exit 1; }
+done

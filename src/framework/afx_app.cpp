@@ -45,7 +45,9 @@ int CWinApp::Start(HINSTANCE instance) {
 
 CWinApp* AfxGetApp() { return g_app; }
 
-HINSTANCE AfxGetResourceHandle() { return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetResourceHandle() {
+  return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
+}
 
 int AfxMessageBox(const char* text, UINT type) {
   if ((type & MB_ICONMASK) == 0) {

@@ -9,7 +9,7 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND window, UINT message, WPARAM, LP
   if (message != WM_INITDIALOG) return FALSE;
   CDialog* self = reinterpret_cast<CDialog*>(lParam);
   afx_temp::MessageScope scope;
-  self->SubclassWindow(window);
+  if (!self->SubclassWindow(window)) return FALSE;
   return self->OnInitDialog() ? TRUE : FALSE;
 }
 

@@ -42,6 +42,10 @@ CFont* CDC::SelectObject(CFont* font) {
   return old ? afx_temp::For<CFont>(old) : nullptr;
 }
 
+CGdiObject* CDC::SelectObject(CGdiObject* object) {
+  return CGdiObject::FromHandle(Select(object->m_hObject));
+}
+
 POINT CDC::MoveTo(int x, int y) {
   POINT previous = {};
   ::MoveToEx(m_hDC, x, y, &previous);

@@ -65,6 +65,7 @@ public:
   CPen* SelectObject(CPen* pen);
   CBrush* SelectObject(CBrush* brush);
   CFont* SelectObject(CFont* font);
+  CGdiObject* SelectObject(CGdiObject* object);
 
   POINT MoveTo(int x, int y);
   bool LineTo(int x, int y) { return ::LineTo(m_hDC, x, y) != 0; }
@@ -76,7 +77,6 @@ public:
 
   int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
   COLORREF SetBkColor(COLORREF colour) { return ::SetBkColor(m_hDC, colour); }
-  COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }
   SIZE GetTextExtent(const char* text, int length) const;
 
   HDC m_hDC = nullptr;

@@ -9,7 +9,7 @@ class CString {
 public:
   CString() = default;
   CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: implicit like the original
-  CString(const char* text, int length) : m_text(text, static_cast<size_t>(length)) {}
+  CString(const char* text, int length) : m_text(text, length > 0 ? static_cast<size_t>(length) : 0) {}
 
   CString& operator=(const char* text);
   CString& operator+=(const char* text);
@@ -21,7 +21,6 @@ public:
   bool IsEmpty() const { return m_text.empty(); }
   const char* GetString() const { return m_text.c_str(); }
   operator const char*() const { return m_text.c_str(); }
-  bool operator==(const char* other) const { return m_text == (other ? other : ""); }
 
   // The first `count` bytes (all of them when count is larger).
   CString Left(int count) const;

@@ -22,13 +22,11 @@ public:
 
   // Routes the messages of an existing window (a dialog's control) through this object.
   bool SubclassWindow(HWND window);
-  bool SubclassDlgItem(int id, CWnd* parent) { return SubclassWindow(::GetDlgItem(*parent, id)); }
 
   CWnd* GetDlgItem(int id) const;
   int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
   CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
   bool ShowWindow(int command) { return ::ShowWindow(m_hWnd, command) != 0; }
-  bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != 0; }
   bool EnableWindow(bool enable = true) { return ::EnableWindow(m_hWnd, enable) != 0; }
   bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != 0; }
   bool IsIconic() const { return ::IsIconic(m_hWnd) != 0; }

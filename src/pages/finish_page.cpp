@@ -1,0 +1,23 @@
+#include "pages/finish_page.h"
+
+#include "res/resource.h"
+
+CFinishPage::CFinishPage(CWnd* parent) : CDialog(IDD_FINISH_PAGE, parent) {}
+
+CFinishPage::~CFinishPage() = default;
+
+void CFinishPage::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDC_RUN_NOW, m_chkRunNow);
+  DDX_Control(dx, IDC_DESKTOP, m_chkDesktop);
+  DDX_Control(dx, IDC_STARTUP, m_chkStartup);
+  DDX_Control(dx, IDC_START_MENU, m_chkStartMenu);
+}
+
+bool CFinishPage::OnInitDialog() {
+  CDialog::OnInitDialog();
+  m_chkStartMenu.SetCheck(BST_CHECKED);
+  m_chkStartup.SetCheck(BST_CHECKED);
+  m_chkDesktop.SetCheck(BST_CHECKED);
+  m_chkRunNow.SetCheck(BST_CHECKED);
+  return true;
+}

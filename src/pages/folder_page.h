@@ -1,0 +1,22 @@
+#pragma once
+#include "framework/afx.h"
+
+// Step 2: the install folder, typed into the edit or picked with Browse. Holds the one copy of
+// the install directory, which the wizard gives its final form when it leaves this page.
+class CFolderPage : public CDialog {
+public:
+  explicit CFolderPage(CWnd* parent = nullptr);
+  ~CFolderPage() override;
+
+  CFont m_font;
+  CString m_strInstallDir;
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  bool OnInitDialog() override;
+  void OnBrowse();
+
+  BEGIN_MSG_MAP(CFolderPage, CDialog)
+    ON_BN_CLICKED(1000, OnBrowse)
+  END_MSG_MAP()
+};

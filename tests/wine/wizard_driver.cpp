@@ -1,0 +1,244 @@
+#include "wizard_driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
+
+const wchar_t kWizardCaption[] = L"KelvamoV1.0.0513 beta版 安装";
+
+namespace {
+
+const DWORD kMessageTimeoutMs = 5000;
+
+bool IsDialogClass(HWND window) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  return wcscmp(name, L"#32770") == 0;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+struct DialogSearch {
+  DWORD pid;
+  const std::function<bool(HWND)>* accept;
+  HWND found;
+};
+
+BOOL CALLBACK ConsiderTopLevelWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<DialogSearch*>(context);
+  if (ProcessOf(window) != search->pid || !IsDialogClass(window) || !IsWindowVisible(window)) return TRUE;
+  if (!(*search->accept)(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// The first visible top-level dialog of process `pid` that `accept` takes.
+HWND FindTopLevelDialog(DWORD pid, const std::function<bool(HWND)>& accept) {
+  DialogSearch search = {pid, &accept, nullptr};
+  EnumWindows(&ConsiderTopLevelWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool PageIs(HWND page, WizardPage kind) {
+  const bool folder = GetDlgItem(page, 1010) != nullptr;
+  const bool progress = GetDlgItem(page, 1005) != nullptr;
+  const bool finish = GetDlgItem(page, 1011) != nullptr;
+  switch (kind) {
+    case WizardPage::Welcome: return !folder && !progress && !finish && GetDlgItem(page, 1008);
+    case WizardPage::Folder: return folder;
+    case WizardPage::Progress: return progress;
+    case WizardPage::Finish: return finish;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(20);
+  }
+}
+
+WizardDriver::~WizardDriver() {
+  if (!m_process.hProcess) return;
+  if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(m_process.hProcess, 1);
+    WaitForSingleObject(m_process.hProcess, 5000);
+  }
+  CloseHandle(m_process.hThread);
+  CloseHandle(m_process.hProcess);
+}
+
+std::wstring WizardDriver::SetupExePath() {
+  // The build passes the Linux path; Wine shows the Linux root as drive Z:.
+  std::wstring path = L"Z:" KELVAMO_SETUP_EXE;
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return path;
+}
+
+bool WizardDriver::Start(const std::wstring& exePath) {
+  std::wstring commandLine = L"\"" + exePath + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &m_process)) {
+    return false;
+  }
+  const DWORD pid = m_process.dwProcessId;
+  return WaitUntil(
+      [&] {
+        m_wizard = FindTopLevelDialog(pid, [](HWND window) {
+          wchar_t caption[64] = {};
+          GetWindowTextW(window, caption, 64);
+          return GetWindow(window, GW_OWNER) == nullptr && wcscmp(caption, kWizardCaption) == 0;
+        });
+        return m_wizard != nullptr;
+      },
+      20000);
+}
+
+DWORD WizardDriver::WaitForExit(DWORD timeoutMs) {
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(m_process.hProcess, &code);
+  }
+  return code;
+}
+
+HWND WizardDriver::Page(WizardPage page) const {
+  for (HWND child = FindWindowExW(m_wizard, nullptr, L"#32770", nullptr); child;
+       child = FindWindowExW(m_wizard, child, L"#32770", nullptr)) {
+    if (PageIs(child, page)) return child;
+  }
+  return nullptr;
+}
+
+bool WizardDriver::WaitForPage(WizardPage page, DWORD timeoutMs) const {
+  return WaitUntil(
+      [&] {
+        WizardPage shown;
+        return VisiblePage(&shown) && shown == page;
+      },
+      timeoutMs);
+}
+
+bool WizardDriver::VisiblePage(WizardPage* page) const {
+  int visible = 0;
+  for (WizardPage candidate : {WizardPage::Welcome, WizardPage::Folder, WizardPage::Progress,
+                               WizardPage::Finish}) {
+    if (Visible(Page(candidate))) {
+      *page = candidate;
+      ++visible;
+    }
+  }
+  return visible == 1;
+}
+
+void WizardDriver::Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void WizardDriver::PressKey(UINT virtualKey) const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(m_wizard, nullptr), &info);
+  HWND target = info.hwndFocus ? info.hwndFocus : m_wizard;
+  PostMessageW(target, WM_KEYDOWN, virtualKey, 1);
+  PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+void WizardDriver::SystemCommand(WPARAM command) const {
+  PostMessageW(m_wizard, WM_SYSCOMMAND, command, 0);
+}
+
+std::wstring WizardDriver::Text(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length)) {
+    return L"<no answer>";
+  }
+  std::vector<wchar_t> buffer(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                      SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
+  return std::wstring(buffer.data(), copied);
+}
+
+bool WizardDriver::SetText(HWND window, const std::wstring& text) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) && result;
+}
+
+bool WizardDriver::Checked(HWND checkBox) {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(checkBox, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
+  return state == BST_CHECKED;
+}
+
+int WizardDriver::ProgressPosition(HWND progressBar) {
+  DWORD_PTR position = 0;
+  SendMessageTimeoutW(progressBar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &position);
+  return static_cast<int>(position);
+}
+
+HWND WizardDriver::WaitForOwnedDialog(DWORD timeoutMs) const {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = FindTopLevelDialog(ProcessId(), [this](HWND window) {
+          return GetWindow(window, GW_OWNER) == m_wizard;
+        });
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+bool WizardDriver::NoOwnedDialogFor(DWORD forMs) const { return WaitForOwnedDialog(forMs) == nullptr; }
+
+bool WizardDriver::SaveScreenshot(const std::wstring& bmpPath) const {
+  RECT rect;
+  if (!GetWindowRect(m_wizard, &rect)) return false;
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof(info);
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  std::vector<BYTE> pixels(static_cast<size_t>(rowBytes) * height);
+  const bool read = GetDIBits(memory, bitmap, 0, height, pixels.data(),
+                              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == height;
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!read) return false;
+
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info);
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  FILE* out = _wfopen(bmpPath.c_str(), L"wb");
+  if (!out) return false;
+  bool written = fwrite(&file, sizeof(file), 1, out) == 1 && fwrite(&info, sizeof(info), 1, out) == 1 &&
+                 fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
+  written = fclose(out) == 0 && written;
+  return written;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Drives the real setup.exe from outside, through window messages, the way a user would: start
+// it, find the wizard by its caption, click controls by id, type into edits, read texts,
+// visibility, enabled state, check boxes and the progress position, answer the dialogs it opens,
+// and end it. Every wait is bounded; on timeout the functions return null or false.
+//
+//   WizardDriver setup;
+//   ASSERT_TRUE(setup.Start());
+//   setup.Click(setup.Wizard(), kNext);
+//   ASSERT_TRUE(setup.WaitForPage(WizardPage::Folder));
+//   EXPECT_EQ(setup.Text(setup.Control(WizardPage::Folder, 1004)), L"C:\\Program Files\\kelvamo\\");
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The pages in step order.
+enum class WizardPage { Welcome, Folder, Progress, Finish };
+
+// Control ids of the wizard and of the exit question.
+constexpr int kNext = 1000;
+constexpr int kCancel = 1001;
+constexpr int kBack = 1003;
+constexpr int kYes = 1000;
+constexpr int kNo = 1001;
+
+// Caption of the wizard and of the exit question.
+extern const wchar_t kWizardCaption[];
+
+// Polls `condition` every 20 ms until it holds or `timeoutMs` has passed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+class WizardDriver {
+public:
+  WizardDriver() = default;
+  // Ends setup.exe if it is still running.
+  ~WizardDriver();
+  WizardDriver(const WizardDriver&) = delete;
+  WizardDriver& operator=(const WizardDriver&) = delete;
+
+  // Starts setup.exe (by default the one this build made) and waits for the wizard to show.
+  bool Start(const std::wstring& exePath = SetupExePath());
+  static std::wstring SetupExePath();
+
+  HWND Wizard() const { return m_wizard; }
+  DWORD ProcessId() const { return m_process.dwProcessId; }
+  // Waits for the program to end; its exit code, or STILL_ACTIVE after the timeout.
+  DWORD WaitForExit(DWORD timeoutMs = 5000);
+
+  // The page's window (a child dialog of the wizard), null when there is none.
+  HWND Page(WizardPage page) const;
+  bool WaitForPage(WizardPage page, DWORD timeoutMs = 5000) const;
+  // The one page that is visible, or false when none or more than one is.
+  bool VisiblePage(WizardPage* page) const;
+  HWND Control(WizardPage page, int id) const { return GetDlgItem(Page(page), id); }
+  HWND Button(int id) const { return GetDlgItem(m_wizard, id); }
+
+  // A click as the user makes it; returns at once (the click may open a modal dialog).
+  static void Click(HWND dialog, int id);
+  // Presses a key in the control that has the keyboard focus in setup.exe.
+  void PressKey(UINT virtualKey) const;
+  void SystemCommand(WPARAM command) const;
+
+  // Window texts through WM_GETTEXT/WM_SETTEXT, so edits report what was typed.
+  static std::wstring Text(HWND window);
+  static bool SetText(HWND window, const std::wstring& text);
+  static bool Visible(HWND window) { return IsWindowVisible(window) != 0; }
+  static bool Enabled(HWND window) { return IsWindowEnabled(window) != 0; }
+  static bool Checked(HWND checkBox);
+  static int ProgressPosition(HWND progressBar);
+
+  // A visible dialog or message box of setup.exe owned by the wizard, waited for up to the
+  // timeout; null when none appears.
+  HWND WaitForOwnedDialog(DWORD timeoutMs = 5000) const;
+  // True when, for the whole of `forMs`, no such dialog shows.
+  bool NoOwnedDialogFor(DWORD forMs) const;
+
+  // Saves what the screen shows inside the wizard's window rectangle (frame included, and any
+  // dialog over it) as a 24-bit BMP file.
+  bool SaveScreenshot(const std::wstring& bmpPath) const;
+
+private:
+  PROCESS_INFORMATION m_process = {};
+  HWND m_wizard = nullptr;
+};
