@@ -33,7 +33,8 @@ CFont* CDialogColours::FontFor(const FontSpec& spec) {
 }
 
 HBRUSH CDialogColours::Apply(CDC* dc, CWnd* control, UINT kind, HBRUSH defaultBrush) {
-  const CtlColorStyle style = CtlColorStyleFor(m_nDialogId, control->GetDlgCtrlID(), kind);
+  const int controlId = control ? control->GetDlgCtrlID() : 0;
+  const CtlColorStyle style = CtlColorStyleFor(m_nDialogId, controlId, kind);
   if (CFont* font = FontFor(style.font)) dc->SelectObject(font);
   if (!style.white) return defaultBrush;
   dc->SetBkColor(kWhite);
