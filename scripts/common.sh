@@ -55,6 +55,7 @@ prepare_prefix() {
 configure_and_build() {
   cmake -S "$ROOT" -B "$NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$NATIVE_DIR" -j "$JOBS"
+  "$ROOT/scripts/build-liblzma-mingw.sh"
   cmake -S "$ROOT" -B "$WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
     -DKELVAMO_HOST_TOOLS_DIR="$NATIVE_DIR/tools" >/dev/null

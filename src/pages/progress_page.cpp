@@ -21,9 +21,6 @@ bool CProgressPage::OnInitDialog() {
   return true;
 }
 
-// Until the install engine is in place the wizard moves on with its buttons as they are.
-void CProgressPage::StartInstall() {}
-
 HBRUSH CProgressPage::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
   return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));
 }

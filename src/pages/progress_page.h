@@ -1,14 +1,23 @@
 #pragma once
+#include <string>
+
+#include "engine/extractor_run.h"
+#include "engine/unpack_run.h"
 #include "framework/afx.h"
 #include "ui/dialog_colours.h"
 
-// Step 3: the progress bar and status line of the installation.
+class CSetupDlg;
+
+// Step 3: the progress bar and status line of the installation. The installation itself runs
+// here too (progress_install.cpp): payload and registry, the extractor watched on the hidden
+// console by timer 1, and the completion.
 class CProgressPage : public CDialog {
 public:
   explicit CProgressPage(CWnd* parent = nullptr);
   ~CProgressPage() override;
 
-  // Starts the installation into the wizard's install directory.
+  // Starts the installation into the wizard's install directory. Returns with the monitor running,
+  // with the wizard back on the folder page, or in the failure state.
   void StartInstall();
 
   int m_nTicks = 0;
@@ -19,9 +28,26 @@ public:
 protected:
   void DoDataExchange(CDataExchange* dx) override;
   bool OnInitDialog() override;
+  void OnTimer(UINT_PTR nIDEvent);
   HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
 
   BEGIN_MSG_MAP(CProgressPage, CDialog)
+    ON_WM_TIMER()
     ON_WM_CTLCOLOR()
   END_MSG_MAP()
+
+private:
+  CSetupDlg* Wizard() const;
+  std::string InstallDir() const;
+  // Writes UHARC.EXE into the install folder; false when not every byte reached the file.
+  bool WriteExtractor();
+  void RunExtractor(const std::string& dir);
+  void Complete();
+  void UnpackFolder(CString folder);
+  void ReturnToFolderPage(const char* message);
+  // The installation failed: the status line says why, Cancel (with its rollback) is the way out.
+  void ShowFailure(const char* status);
+
+  ExtractorRun m_extractor;
+  UnpackRun m_unpack;
 };

@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
+#include "engine/install_paths.h"
 #include "engine/process_list.h"
+#include "engine/registry_records.h"
+
+using kelvamo::kArchiveName;
+using kelvamo::kExtractorName;
 
 namespace {
 
-const char kExtractorExe[] = "UHARC.EXE";
-const char kArchiveFile[] = "kelvamo.uha";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
 const DWORD kExtractorExitCode = 4;
 const DWORD kExtractorEndWaitMs = 5000;
 
@@ -24,7 +26,7 @@ bool DeleteRegistryValue(const char* keyPath, const char* valueName) {
 }
 
 void StopExtractor() {
-  const DWORD pid = FindProcessByName(kExtractorExe);
+  const DWORD pid = FindProcessByName(kExtractorName);
   if (pid == 0) return;
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
   if (!process) return;
@@ -35,8 +37,8 @@ void StopExtractor() {
 }
 
 void RemovePayloadAndUninstallValues(const std::string& installDir) {
-  DeleteFileA((installDir + kArchiveFile).c_str());
-  DeleteFileA((installDir + kExtractorExe).c_str());
+  DeleteFileA((installDir + kArchiveName).c_str());
+  DeleteFileA((installDir + kExtractorName).c_str());
   for (const char* value : {"DisplayName", "DisplayVersion", "UninstallString"}) {
     DeleteRegistryValue(kUninstallKey, value);
   }

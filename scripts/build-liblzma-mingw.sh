@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds a static 32-bit liblzma for the Windows build from Debian's own xz-utils source package.
+# The result lands in $BUILD_DIR/liblzma-mingw/{include,lib}; a second run returns at once.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+PREFIX=$BUILD_DIR/liblzma-mingw
+if [ -f "$PREFIX/lib/liblzma.a" ] && [ -f "$PREFIX/include/lzma.h" ]; then exit 0; fi
+
+WORK=$BUILD_DIR/liblzma-src
+rm -rf "$WORK"
+mkdir -p "$WORK"
+(cd "$WORK" && apt-get source --download-only xz-utils >/dev/null 2>&1)
+tar -C "$WORK" -xf "$WORK"/xz-utils_*.orig.tar.xz
+src=$(find "$WORK" -maxdepth 1 -type d -name 'xz-*' | head -n 1)
+
+# Only the library: size-optimised, sections split so the extractor links in the decoder alone.
+cmake -S "$src" -B "$WORK/build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
+  -DBUILD_SHARED_LIBS=OFF -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" \
+  -DCMAKE_INSTALL_PREFIX="$PREFIX" >/dev/null
+cmake --build "$WORK/build" -j "$JOBS" --target liblzma >/dev/null
+mkdir -p "$PREFIX/lib" "$PREFIX/include"
+cp "$WORK/build/liblzma.a" "$PREFIX/lib/"
+cp -r "$src/src/liblzma/api/lzma" "$src/src/liblzma/api/lzma.h" "$PREFIX/include/"
+rm -rf "$WORK"

@@ -1,0 +1,80 @@
+#include "engine/unpack_run.h"
+
+#include "engine/install_paths.h"
+#include "engine/message_pump.h"
+
+namespace {
+
+constexpr DWORD kSpacingMs = 100;
+
+bool IsDbcsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace
+
+UnpackRun::~UnpackRun() {
+  for (const Run& run : m_runs) CloseHandle(run.process);
+}
+
+bool UnpackRun::Fail(const std::string& what) {
+  if (m_failure.empty()) m_failure = what;
+  return false;
+}
+
+bool UnpackRun::StartFolder(const std::string& installDir, const std::string& folder) {
+  std::string pattern;
+  if (!kelvamo::BuildPackSearchPattern(folder, &pattern)) return Fail(folder);
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return true;
+  bool started = true;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      started = StartOne(installDir, folder, entry.cFileName) && started;
+    } else if (entry.cFileName[0] != '.') {
+      started = StartFolder(installDir, folder + entry.cFileName + '\\') && started;
+    }
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return started;
+}
+
+bool UnpackRun::StartOne(const std::string& installDir, const std::string& folder,
+                         const char* packedName) {
+  const std::string target = kelvamo::UnpackTargetName(packedName, IsDbcsLeadByte);
+  std::string command;
+  if (!kelvamo::BuildUnpackCommand(installDir, folder, packedName, target, &command)) {
+    return Fail(folder + packedName);
+  }
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process = {};
+  const bool started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  if (started) {
+    CloseHandle(process.hThread);
+    m_runs.push_back({process.hProcess, folder + packedName, folder + target});
+  }
+  SleepPumping(kSpacingMs);
+  return started || Fail(folder + packedName);
+}
+
+bool UnpackRun::WaitAll(DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  bool allWell = m_failure.empty();
+  for (const Run& run : m_runs) {
+    const DWORD elapsed = GetTickCount() - start;
+    DWORD code = STILL_ACTIVE;
+    const bool ended = WaitPumping(run.process, elapsed < timeoutMs ? timeoutMs - elapsed : 0);
+    const bool well = ended && GetExitCodeProcess(run.process, &code) && code == 0 &&
+                      IsFile(run.outputPath);
+    if (!well) allWell = Fail(run.packedPath);
+  }
+  return allWell;
+}

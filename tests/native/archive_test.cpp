@@ -1,0 +1,333 @@
+// The archive format end to end: packing real folder trees, extracting them again, and refusing
+// every kind of damaged or hostile archive without writing outside the target folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <random>
+
+#include "archive_writer.h"
+#include "entry_name.h"
+#include "memory_source.h"
+#include "posix_sink.h"
+#include "tree_scan.h"
+
+namespace fs = std::filesystem;
+using namespace uha;
+
+namespace {
+
+class Quiet : public ExtractProgress {
+ public:
+  void OnEntry(const Entry&, std::uint64_t, std::uint64_t) override { ++entries; }
+  void OnBytes(std::uint64_t done, std::uint64_t total) override {
+    EXPECT_LE(done, total);
+    EXPECT_GE(done, last);
+    last = done;
+  }
+  int entries = 0;
+  std::uint64_t last = 0;
+};
+
+std::vector<std::uint8_t> ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteAll(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::vector<std::uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
+
+// Compressible but not trivial: words with noise, like real program data.
+std::vector<std::uint8_t> MixedData(std::size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  static const char* kWords[] = {"java/lang/", "Object", "String", "init", "\x00\x01", "kelvamo"};
+  std::vector<std::uint8_t> out;
+  while (out.size() < size) {
+    const std::string w = kWords[rng() % 6];
+    out.insert(out.end(), w.begin(), w.end());
+    out.push_back(static_cast<std::uint8_t>(rng()));
+  }
+  out.resize(size);
+  return out;
+}
+
+class ArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/uha_test_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    base_ = tmpl;
+    fs::create_directories(base_ / "in");
+    fs::create_directories(base_ / "out");
+  }
+  void TearDown() override {
+    std::error_code ec;
+    for (auto& e : fs::recursive_directory_iterator(base_, ec)) chmod(e.path().c_str(), 0755);
+    fs::remove_all(base_, ec);
+  }
+
+  std::vector<std::uint8_t> Pack() {
+    std::vector<PackInput> inputs;
+    Status st = ScanTree((base_ / "in").string(), 1700000000, inputs);
+    EXPECT_TRUE(st.ok()) << st.error;
+    PackSummary summary;
+    st = WriteArchive(inputs, (base_ / "a.uha").string(), PackOptions{1, false}, summary);
+    EXPECT_TRUE(st.ok()) << st.error;
+    return ReadAll(base_ / "a.uha");
+  }
+
+  Status Extract(const std::vector<std::uint8_t>& archive, ExtractSink* sink = nullptr) {
+    progress_.last = 0;
+    MemorySource source(archive.data(), archive.size());
+    PosixSink posix((base_ / "out").string());
+    return ExtractArchive(source, sink ? *sink : posix, progress_);
+  }
+
+  // Every file below `dir`, by relative name.
+  std::map<std::string, std::vector<std::uint8_t>> Files(const fs::path& dir) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (auto& e : fs::recursive_directory_iterator(dir)) {
+      const std::string rel = e.path().lexically_relative(dir).generic_string();
+      files[rel + (e.is_directory() ? "/" : "")] = e.is_directory() ? std::vector<std::uint8_t>{} : ReadAll(e.path());
+    }
+    return files;
+  }
+
+  fs::path base_;
+  Quiet progress_;
+};
+
+// Rewrites the table of a valid archive and puts the checksums right again, so only the lie is left.
+std::vector<std::uint8_t> Retable(const std::vector<std::uint8_t>& archive, const std::function<void(Table&)>& edit) {
+  MemorySource source(archive.data(), archive.size());
+  Table table;
+  EXPECT_TRUE(ReadTable(source, table).ok());
+  Header h;
+  EXPECT_TRUE(DecodeHeader(archive.data(), h).ok());
+  edit(table);
+  const std::vector<std::uint8_t> bytes = EncodeTable(table);
+  const std::size_t data_start = kHeaderSize + h.table_size;
+  Header out = h;
+  out.entry_count = static_cast<std::uint32_t>(table.entries.size());
+  out.table_size = static_cast<std::uint32_t>(bytes.size());
+  out.table_crc32 = Crc32(bytes.data(), bytes.size());
+  out.archive_size = h.archive_size - h.table_size + bytes.size();
+  std::vector<std::uint8_t> result(kHeaderSize);
+  EncodeHeader(out, result.data());
+  result.insert(result.end(), bytes.begin(), bytes.end());
+  result.insert(result.end(), archive.begin() + data_start, archive.end());
+  return result;
+}
+
+}  // namespace
+
+TEST_F(ArchiveTest, RoundTripKeepsEveryFileNameTimeAndFlag) {
+  std::string deep = "deep";
+  for (int i = 0; i < 30; ++i) deep += "/level" + std::to_string(i);
+  WriteAll(base_ / "in" / "empty.txt", {});
+  WriteAll(base_ / "in" / deep / "bottom.class", Text("cafebabe"));
+  WriteAll(base_ / "in" / "文档" / "说明 书.txt", Text("中文内容"));
+  WriteAll(base_ / "in" / "lib" / "large.bin", MixedData(12u << 20, 1));
+  WriteAll(base_ / "in" / "lib" / "same1.bin", MixedData(4096, 2));
+  WriteAll(base_ / "in" / "lib" / "same2.bin", MixedData(4096, 2));
+  WriteAll(base_ / "in" / "readonly.cfg", Text("x=1"));
+  chmod((base_ / "in" / "readonly.cfg").c_str(), 0444);
+  fs::create_directories(base_ / "in" / "empty folder");
+  fs::create_directories(base_ / "in" / "bin");
+  fs::copy_file("/bin/true", base_ / "in" / "bin" / "tool");
+
+  const std::vector<std::uint8_t> archive = Pack();
+  const Status st = Extract(archive);
+  ASSERT_TRUE(st.ok()) << st.error;
+  EXPECT_EQ(Files(base_ / "in"), Files(base_ / "out"));
+  EXPECT_LT(archive.size(), (12u << 20) / 2);
+
+  struct stat ro, deep_file;
+  ASSERT_EQ(stat((base_ / "out" / "readonly.cfg").c_str(), &ro), 0);
+  EXPECT_EQ(ro.st_mode & 0222, 0u);
+  ASSERT_EQ(stat((base_ / "out" / deep / "bottom.class").c_str(), &deep_file), 0);
+  EXPECT_EQ(deep_file.st_mtime, 1700000000);
+
+  // Extracting again over the same files, read-only one included, answers yes to everything.
+  const Status again = Extract(archive);
+  EXPECT_TRUE(again.ok()) << again.error;
+}
+
+TEST_F(ArchiveTest, PackingIsReproducibleAndSeparatesX86Code) {
+  WriteAll(base_ / "in" / "b.txt", Text("bbb"));
+  WriteAll(base_ / "in" / "a.txt", Text("aaa"));
+  fs::copy_file("/bin/true", base_ / "in" / "tool");
+  const std::vector<std::uint8_t> first = Pack();
+  EXPECT_EQ(first, Pack());
+
+  MemorySource source(first.data(), first.size());
+  Table table;
+  ASSERT_TRUE(ReadTable(source, table).ok());
+  ASSERT_EQ(table.blocks.size(), 2u);
+  EXPECT_EQ(table.blocks[0].filter, Filter::kLzma2);
+  EXPECT_EQ(table.blocks[1].filter, Filter::kX86Lzma2);
+  ASSERT_EQ(table.entries.size(), 3u);
+  EXPECT_EQ(table.entries[0].name, "a.txt");
+  EXPECT_EQ(table.entries[2].name, "tool");
+}
+
+TEST(EntryName, AcceptsOrdinaryNamesAndRefusesEscapesDevicesAndStreams) {
+  const struct {
+    const char* name;
+    bool ok;
+  } cases[] = {
+      {"kelvamo.exe", true},
+      {"jre/lib/ext/localedata.jar.pack.gz", true},
+      {"文档/说明.txt", true},
+      {"console/x", true},
+      {"con.d/x", false},
+      {"com10", true},
+      {"..hidden", true},
+      {"", false},
+      {"/etc/passwd", false},
+      {"C:/Windows/x.dll", false},
+      {"c:x", false},
+      {"../x", false},
+      {"a/../../x", false},
+      {"a/./b", false},
+      {"a//b", false},
+      {"a/", false},
+      {"a\\..\\b", false},
+      {"CON", false},
+      {"lib/nul.txt", false},
+      {"Com1", false},
+      {"LPT9.log", false},
+      {"aux ", false},
+      {"file.txt:stream", false},
+      {"file.txt::$DATA", false},
+      {"trailing.", false},
+      {"what?", false},
+      {"tab\there", false},
+      {"\xC3\x28", false},          // broken UTF-8
+      {"\xED\xA0\x80", false},      // a surrogate
+      {"\xC0\xAF", false},          // overlong "/"
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EntryNameProblem(c.name).empty(), c.ok) << '"' << c.name << '"';
+  }
+  EXPECT_FALSE(EntryNameProblem(std::string(kMaxNameBytes + 1, 'a')).empty());
+}
+
+TEST_F(ArchiveTest, DamagedArchivesFailAndLeaveNoPartialFiles) {
+  WriteAll(base_ / "in" / "one.txt", MixedData(300000, 3));
+  WriteAll(base_ / "in" / "two.txt", MixedData(200000, 4));
+  const std::vector<std::uint8_t> good = Pack();
+  const std::size_t data_start = good.size() - 1000;  // well inside the compressed data
+
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> cases;
+  for (std::size_t cut : {std::size_t{0}, std::size_t{3}, kHeaderSize - 1, kHeaderSize + 10, data_start, good.size() - 1}) {
+    cases.push_back({"cut at " + std::to_string(cut), {good.begin(), good.begin() + cut}});
+  }
+  auto flipped = [&](std::size_t at) {
+    std::vector<std::uint8_t> a = good;
+    a[at] ^= 0x55;
+    return a;
+  };
+  cases.push_back({"magic", flipped(0)});
+  cases.push_back({"header", flipped(20)});
+  cases.push_back({"table", flipped(kHeaderSize + 40)});
+  cases.push_back({"data", flipped(data_start)});
+  cases.push_back({"last byte", flipped(good.size() - 1)});
+  std::vector<std::uint8_t> longer = good;
+  longer.push_back(0);
+  cases.push_back({"trailing byte", longer});
+  cases.push_back({"size too large", Retable(good, [](Table& t) { t.entries[0].size += 1; t.blocks[0].unpacked_size += 1; })});
+  cases.push_back({"size too small", Retable(good, [](Table& t) { t.entries[0].size -= 1; t.blocks[0].unpacked_size -= 1; })});
+  cases.push_back({"block disagrees", Retable(good, [](Table& t) { t.entries[0].size += 1; })});
+  cases.push_back({"packed size", Retable(good, [](Table& t) { t.blocks[0].packed_size -= 1; })});
+  cases.push_back({"checksum", Retable(good, [](Table& t) { t.entries[1].crc32 ^= 1; })});
+  cases.push_back({"huge dictionary", Retable(good, [](Table& t) { t.blocks[0].dict_size = 0xFFFFFFFF; })});
+  cases.push_back({"sizes overflow", Retable(good, [](Table& t) {
+                     t.entries[0].size = UINT64_MAX;
+                     t.blocks[0].unpacked_size = t.entries[1].size - 1;
+                   })});
+
+  for (const auto& [what, archive] : cases) {
+    fs::remove_all(base_ / "out");
+    fs::create_directories(base_ / "out");
+    const Status st = Extract(archive);
+    EXPECT_FALSE(st.ok()) << what;
+    // A file is either complete and checked or not there at all.
+    for (const auto& [name, bytes] : Files(base_ / "out")) {
+      EXPECT_EQ(bytes, ReadAll(base_ / "in" / name)) << what << ": " << name;
+    }
+  }
+}
+
+TEST_F(ArchiveTest, HostileNamesAreRefusedBeforeAnythingIsWritten) {
+  WriteAll(base_ / "in" / "a.txt", Text("first"));
+  WriteAll(base_ / "in" / "z.txt", Text("payload"));
+  const std::vector<std::uint8_t> good = Pack();
+  const char* hostile[] = {"/tmp/evil", "../evil", "sub/../../evil", "C:/evil", "D:evil", "NUL",
+                           "com1.txt", "z.txt:hidden", "A.TXT"};
+  for (const char* name : hostile) {
+    const std::vector<std::uint8_t> bad = Retable(good, [&](Table& t) { t.entries[1].name = name; });
+    const Status st = Extract(bad);
+    EXPECT_FALSE(st.ok()) << name;
+    EXPECT_TRUE(fs::is_empty(base_ / "out")) << name;
+  }
+  EXPECT_FALSE(fs::exists(base_ / "evil"));
+  const std::vector<std::uint8_t> file_as_folder = Retable(good, [](Table& t) { t.entries[1].name = "a.txt/z.txt"; });
+  EXPECT_FALSE(Extract(file_as_folder).ok());
+  EXPECT_TRUE(fs::is_empty(base_ / "out"));
+}
+
+// A sink that runs out of room after a set number of bytes, like a full disk.
+class FullDisk : public PosixSink {
+ public:
+  FullDisk(std::string root, std::size_t room) : PosixSink(std::move(root)), room_(room) {}
+  Status Write(const std::uint8_t* data, std::size_t size) override {
+    if (size > room_) return Status::Fail("cannot write: No space left on device");
+    room_ -= size;
+    return PosixSink::Write(data, size);
+  }
+
+ private:
+  std::size_t room_;
+};
+
+TEST_F(ArchiveTest, WriteFailuresStopTheRunAndRemoveTheUnfinishedFile) {
+  WriteAll(base_ / "in" / "a.bin", MixedData(100000, 5));
+  WriteAll(base_ / "in" / "b.bin", MixedData(300000, 6));
+  const std::vector<std::uint8_t> archive = Pack();
+
+  FullDisk full((base_ / "out").string(), 150000);
+  const Status st = Extract(archive, &full);
+  EXPECT_NE(st.error.find("No space"), std::string::npos) << st.error;
+  EXPECT_TRUE(fs::exists(base_ / "out" / "a.bin"));
+  EXPECT_FALSE(fs::exists(base_ / "out" / "b.bin"));
+
+  fs::remove_all(base_ / "out");
+  fs::create_directories(base_ / "out" / "b.bin");  // a folder stands where the file goes
+  EXPECT_FALSE(Extract(archive).ok());
+}
+
+TEST(X86Code, RecognisesPeAndElfProgramsOnly) {
+  std::vector<std::uint8_t> pe(0x100);
+  pe[0] = 'M', pe[1] = 'Z', pe[0x3C] = 0x80;
+  pe[0x80] = 'P', pe[0x81] = 'E', pe[0x84] = 0x4C, pe[0x85] = 0x01;
+  EXPECT_TRUE(LooksLikeX86Code(pe.data(), pe.size()));
+  pe[0x84] = 0x64, pe[0x85] = 0xAA;  // ARM64
+  EXPECT_FALSE(LooksLikeX86Code(pe.data(), pe.size()));
+  pe[0x3C] = 0xFF;  // header pointer past the bytes read
+  EXPECT_FALSE(LooksLikeX86Code(pe.data(), pe.size()));
+  std::vector<std::uint8_t> elf = {0x7F, 'E', 'L', 'F', 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 3, 0};
+  EXPECT_TRUE(LooksLikeX86Code(elf.data(), elf.size()));
+  elf[18] = 40;  // ARM
+  EXPECT_FALSE(LooksLikeX86Code(elf.data(), elf.size()));
+  EXPECT_FALSE(LooksLikeX86Code(elf.data(), 3));
+}

@@ -1,0 +1,197 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/extractor_run.h"
+#include "engine/install_paths.h"
+#include "engine/payload.h"
+#include "engine/unpack_run.h"
+
+namespace {
+
+std::string ReadFileText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char chunk[4096];
+  DWORD count = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &count, nullptr) && count > 0) text.append(chunk, count);
+  CloseHandle(file);
+  return text;
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD count = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &count, nullptr);
+  CloseHandle(file);
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The bytes of one payload resource linked into this test program.
+std::string ResourceBytes(WORD id) {
+  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "SETUP");
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, resource)));
+  return std::string(bytes, SizeofResource(nullptr, resource));
+}
+
+// Folder of this test program, where the helper programs are built too.
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string full(path, length);
+  return full.substr(0, full.find_last_of('\\') + 1);
+}
+
+// A fresh folder of its own below the temp folder, ending with a backslash.
+std::string FreshFolder(const char* name) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string folder = std::string(temp) + "kelvamo engine " + name + ' ' +
+                       std::to_string(GetCurrentProcessId()) + '\\';
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+}  // namespace
+
+TEST(PayloadCopy, WritesTheWholeResourceOverStaleFilesAndReportsFailures) {
+  const std::string folder = FreshFolder("payload");
+  const std::string path = folder + "\\kelvamo.uha";  // the doubled separator names the same file
+  WriteFileText(folder + "kelvamo.uha", std::string(100000, 's'));
+  PayloadCopy copy;
+  ASSERT_TRUE(copy.Load(kArchiveResource));
+  EXPECT_TRUE(copy.WriteTo(path.c_str()));
+  EXPECT_EQ(ReadFileText(folder + "kelvamo.uha"), ResourceBytes(kArchiveResource));
+  EXPECT_FALSE(copy.WriteTo(path.c_str())) << "the copy is released once written";
+
+  EXPECT_FALSE(copy.Load(999));
+  for (const std::string& unwritable :
+       {folder + "no such folder\\UHARC.EXE", folder, std::string("Q:\\missing drive\\UHARC.EXE")}) {
+    ASSERT_TRUE(copy.Load(kExtractorResource));
+    EXPECT_FALSE(copy.WriteTo(unwritable.c_str())) << unwritable;
+  }
+}
+
+class ExtractorRunTest : public testing::Test {
+ protected:
+  // Writes the stand-in extractor from its resource and `script` as the archive.
+  void Prepare(const char* name, const std::string& script) {
+    folder_ = FreshFolder(name);
+    PayloadCopy copy;
+    ASSERT_TRUE(copy.Load(kExtractorResource));
+    ASSERT_TRUE(copy.WriteTo((folder_ + "\\UHARC.EXE").c_str()));
+    WriteFileText(folder_ + "kelvamo.uha", script);
+    ASSERT_TRUE(kelvamo::BuildExtractorCommand(folder_, &command_));
+  }
+  std::string folder_;
+  std::string command_;
+};
+
+TEST_F(ExtractorRunTest, AFailedRunIsNeverTakenForSuccess) {
+  Prepare("failed", "3\nExtracting a.dll\nError: kelvamo.uha is damaged\n");
+  ExtractorRun run;
+  ASSERT_TRUE(run.Start(folder_, command_));
+  ASSERT_TRUE(run.WaitUntilListed(10000)) << "a run that already ended ends the wait";
+  EXPECT_FALSE(run.EndedWell(10000));
+  EXPECT_TRUE(run.HasEnded());
+  EXPECT_EQ(kelvamo::ErrorRowText(ReadCursorRow(), ReadRowAboveCursor()),
+            "Error: kelvamo.uha is damaged");
+}
+
+TEST_F(ExtractorRunTest, ARunThatIsGivenUpOnIsStopped) {
+  Prepare("stopped", "0\nExtracting~~~~~~~~~~\n");
+  ExtractorRun run;
+  ASSERT_TRUE(run.Start(folder_, command_));
+  ASSERT_TRUE(run.WaitUntilListed(10000));
+  EXPECT_FALSE(run.HasEnded());
+  run.Stop();
+  EXPECT_FALSE(run.EndedWell(5000));
+  EXPECT_TRUE(run.HasEnded());
+}
+
+TEST_F(ExtractorRunTest, AMissingProgramCannotBeStarted) {
+  Prepare("missing", "0\n");
+  ExtractorRun run;
+  EXPECT_FALSE(run.Start(folder_, '"' + folder_ + "\\NOTHERE.EXE\""));
+  EXPECT_FALSE(run.WaitUntilListed(600));
+  EXPECT_FALSE(run.EndedWell(100));
+  EXPECT_FALSE(run.Start(folder_ + "no such folder\\", command_));
+}
+
+class UnpackRunTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = FreshFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
+    for (const char* sub : {"jre", "jre\\bin", "jre\\lib", "jre\\lib\\ext", "jre\\lib\\sub",
+                            "jre\\lib\\x.pack.gz"}) {
+      CreateDirectoryA((dir_ + sub).c_str(), nullptr);
+    }
+    CopyFileA((ProgramFolder() + "fake_unpack200.exe").c_str(),
+              (dir_ + "jre\\bin\\unpack200.exe").c_str(), FALSE);
+    lib_ = dir_ + "jre\\lib\\";
+  }
+  std::string dir_;
+  std::string lib_;
+};
+
+TEST_F(UnpackRunTest, StartsOneRunPerPackedLibraryAndWaitsForAll) {
+  const char* packed[] = {"rt.jar.pack.gz", "tools.pack.gz", "x.pack.gz\\inner.jar.pack.gz",
+                          "ext\\localedata.jar.pack.gz", "sub\\never.jar.pack.gz"};
+  for (const char* name : packed) WriteFileText(lib_ + name, std::string("library ") + name);
+  WriteFileText(lib_ + "notpacked.jar", "plain");
+
+  UnpackRun run;
+  EXPECT_TRUE(run.StartFolder(dir_, lib_));
+  EXPECT_EQ(run.Started(), 3u) << "ext and sub are not entered";
+  EXPECT_TRUE(run.StartFolder(dir_, lib_ + "ext\\"));
+  EXPECT_TRUE(run.StartFolder(dir_, dir_ + "jre\\missing\\"));
+  EXPECT_EQ(run.Started(), 4u);
+  EXPECT_TRUE(run.WaitAll(30000)) << run.Failure();
+  EXPECT_EQ(ReadFileText(lib_ + "rt.jar"), "library rt.jar.pack.gz");
+  EXPECT_EQ(ReadFileText(lib_ + "tools"), "library tools.pack.gz");
+  EXPECT_EQ(ReadFileText(lib_ + "x.pack.gz\\inner.jar"), "library x.pack.gz\\inner.jar.pack.gz");
+  EXPECT_EQ(ReadFileText(lib_ + "ext\\localedata.jar"), "library ext\\localedata.jar.pack.gz");
+  EXPECT_FALSE(Exists(lib_ + "sub\\never.jar"));
+  EXPECT_TRUE(Exists(lib_ + "rt.jar.pack.gz")) << "inputs stay";
+}
+
+TEST_F(UnpackRunTest, AnyFailedRunFailsTheWhole) {
+  const struct {
+    const char* name;
+    const char* content;
+  } cases[] = {
+      {"bad.jar.pack.gz", "fail"},          // nonzero exit
+      {"silent.jar.pack.gz", "nothing"},    // no output file
+      {"a.pack.gz", "library"},             // the target would be the folder itself
+  };
+  for (const auto& c : cases) {
+    const std::string folder = lib_ + c.name + std::string(".d\\");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WriteFileText(folder + "good.jar.pack.gz", "library");
+    WriteFileText(folder + c.name, c.content);
+    UnpackRun run;
+    EXPECT_TRUE(run.StartFolder(dir_, folder));
+    EXPECT_FALSE(run.WaitAll(30000)) << c.name;
+    EXPECT_EQ(run.Failure(), folder + c.name);
+    EXPECT_TRUE(Exists(folder + "good.jar")) << c.name;
+  }
+}
+
+TEST_F(UnpackRunTest, AMissingToolOrAnOverlongFolderFailsTheStart) {
+  WriteFileText(lib_ + "rt.jar.pack.gz", "library");
+  DeleteFileA((dir_ + "jre\\bin\\unpack200.exe").c_str());
+  UnpackRun run;
+  EXPECT_FALSE(run.StartFolder(dir_, lib_));
+  EXPECT_EQ(run.Failure(), lib_ + "rt.jar.pack.gz");
+  UnpackRun tooLong;
+  EXPECT_FALSE(tooLong.StartFolder(dir_, lib_ + std::string(250, 'f') + '\\'));
+  EXPECT_EQ(tooLong.Started(), 0u);
+}

@@ -1,0 +1,248 @@
+// The real setup.exe installing its sample product under Wine, driven from outside: a full run,
+// a folder with stale payload files, a folder that cannot be made, and a damaged archive.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "wizard_driver.h"
+
+namespace {
+
+const int kFolderEdit = 1004;
+const int kStatusEdit = 1004;
+const int kProgressBar = 1005;
+const int kMessageText = 0xFFFF;  // the static of a message box
+const DWORD kInstallTimeoutMs = 240000;
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+std::string Narrow(const std::wstring& text) {
+  char bytes[512] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof(bytes) - 1, nullptr, nullptr);
+  return bytes;
+}
+
+// The value's bytes as stored, or a marker when it is missing.
+std::string RegistryBytes(const char* keyName, const char* valueName) {
+  HKEY key;
+  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, keyName, &key) != ERROR_SUCCESS) return "<no key>";
+  char data[512];
+  DWORD size = sizeof(data), type = 0;
+  const LONG result =
+      RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || type != REG_SZ) return "<no string>";
+  return std::string(data, size);
+}
+
+void ExpectRegistryFor(const std::string& folder) {
+  EXPECT_EQ(RegistryBytes("Software\\kelvamo", "Path"), folder + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayName"), std::string("Kelvamo") + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayVersion"), std::string("1.0.0") + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "UninstallString"),
+            '"' + folder + "uninstall.exe\"" + '\0');
+}
+
+std::vector<std::string> PackedLibraries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + "*.pack.gz").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(folder + entry.cFileName);
+  while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return names;
+}
+
+// Sets "Path" of the application key to a marker that an installation would overwrite.
+void WriteRegistryMarker() {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\kelvamo", &key), ERROR_SUCCESS);
+  RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>("marker"), 7);
+  RegCloseKey(key);
+}
+
+BOOL CALLBACK TakeLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+  *reinterpret_cast<WORD*>(found) = language;
+  return FALSE;
+}
+
+// A copy of setup.exe whose archive (resource 132) has 4 KB flipped in its middle, made with the
+// resource update API. Empty when the copy could not be made.
+std::wstring DamagedSetupCopy() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"kelvamo damaged setup\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring copy = folder + L"setup.exe";  // keeps the program's name for its titles
+  if (!CopyFileW(WizardDriver::SetupExePath().c_str(), copy.c_str(), FALSE)) return L"";
+
+  HMODULE image = LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HRSRC resource = FindResourceA(image, MAKEINTRESOURCEA(132), "SETUP");
+  if (!resource) return L"";
+  std::string bytes(static_cast<const char*>(LockResource(LoadResource(image, resource))),
+                    SizeofResource(image, resource));
+  WORD language = 0;
+  EnumResourceLanguagesA(image, "SETUP", MAKEINTRESOURCEA(132), TakeLanguage,
+                         reinterpret_cast<LONG_PTR>(&language));
+  FreeLibrary(image);
+  for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4096; ++i) bytes[i] ^= 0x5A;
+
+  HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
+  if (!update) return L"";
+  const bool updated = UpdateResourceA(update, "SETUP", MAKEINTRESOURCEA(132), language,
+                                       &bytes[0], static_cast<DWORD>(bytes.size()));
+  return EndUpdateResourceW(update, !updated) && updated ? copy : L"";
+}
+
+// Answers the message box the wizard shows and returns its text.
+std::wstring AnswerMessageBox(const WizardDriver& setup) {
+  HWND box = setup.WaitForOwnedDialog(kInstallTimeoutMs);
+  if (!box) return L"<no message box>";
+  const std::wstring text = WizardDriver::Text(GetDlgItem(box, kMessageText));
+  EXPECT_EQ(WizardDriver::Text(box), L"setup");
+  WizardDriver::Click(box, GetDlgItem(box, IDOK) ? IDOK : IDCANCEL);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  return text;
+}
+
+class InstallTest : public testing::Test {
+ protected:
+  // Starts setup.exe and types `folder` on the folder page, then presses Next.
+  void StartInstallInto(const std::string& folder, const std::wstring& exe = WizardDriver::SetupExePath()) {
+    ASSERT_TRUE(setup_.Start(exe));
+    WizardDriver::Click(setup_.Wizard(), kNext);
+    ASSERT_TRUE(setup_.WaitForPage(WizardPage::Folder));
+    InstallInto(folder);
+  }
+  void InstallInto(const std::string& folder) {
+    ASSERT_TRUE(WizardDriver::SetText(setup_.Control(WizardPage::Folder, kFolderEdit), Wide(folder)));
+    WizardDriver::Click(setup_.Wizard(), kNext);
+  }
+  // Waits for the completed state, noting whether the payload files and the extractor's progress
+  // rows on the status line were seen meanwhile.
+  bool WaitForCompletion(const std::string& folder, bool* sawPayload, bool* sawProgress = nullptr) {
+    *sawPayload = false;
+    bool progress = false;
+    const bool completed = WaitUntil(
+        [&] {
+          *sawPayload = *sawPayload || (Exists(folder + "kelvamo.uha") && Exists(folder + "UHARC.EXE"));
+          HWND status = setup_.Control(WizardPage::Progress, kStatusEdit);
+          progress = progress || WizardDriver::Text(status).compare(0, 11, L"Extracting ") == 0;
+          return WizardDriver::Enabled(Button(kNext)) && setup_.Page(WizardPage::Progress) &&
+                 WizardDriver::Visible(setup_.Page(WizardPage::Progress));
+        },
+        kInstallTimeoutMs);
+    if (sawProgress) *sawProgress = progress;
+    return completed;
+  }
+  void ExpectButtons(bool back, bool next, bool cancel) {
+    EXPECT_EQ(WizardDriver::Enabled(Button(kBack)), back);
+    EXPECT_EQ(WizardDriver::Enabled(Button(kNext)), next);
+    EXPECT_EQ(WizardDriver::Enabled(Button(kCancel)), cancel);
+  }
+  void ExpectCompleted(const std::string& folder) {
+    ASSERT_TRUE(setup_.WaitForPage(WizardPage::Progress, 0));
+    EXPECT_EQ(WizardDriver::Text(setup_.Control(WizardPage::Progress, kStatusEdit)), L"Completing...");
+    EXPECT_EQ(WizardDriver::ProgressPosition(setup_.Control(WizardPage::Progress, kProgressBar)), 100);
+    ExpectButtons(false, true, false);
+    ExpectRegistryFor(folder);
+    EXPECT_FALSE(Exists(folder + "kelvamo.uha"));
+    EXPECT_FALSE(Exists(folder + "UHARC.EXE"));
+    EXPECT_TRUE(Exists(folder + "kelvamo.exe"));
+    EXPECT_TRUE(Exists(folder + "Uninstall.exe"));
+    size_t packed = 0;
+    for (const char* lib : {"jre\\lib\\", "jre\\lib\\ext\\"}) {
+      for (const std::string& path : PackedLibraries(folder + lib)) {
+        ++packed;
+        const std::string library = path.substr(0, path.size() - 8);  // without ".pack.gz"
+        EXPECT_TRUE(Exists(library)) << library;
+      }
+    }
+    EXPECT_GT(packed, 1u);
+  }
+  HWND Button(int id) const { return setup_.Button(id); }
+
+  WizardDriver setup_;
+};
+
+}  // namespace
+
+TEST_F(InstallTest, FullRunFromTheFolderPageToCompletion) {
+  const std::string folder = "C:\\Program Files\\kelvamo\\";
+  StartInstallInto(folder);
+  bool sawPayload = false, sawProgress = false;
+  ASSERT_TRUE(WaitForCompletion(folder, &sawPayload, &sawProgress));
+  EXPECT_TRUE(sawPayload) << "the payload files are written, then deleted";
+  EXPECT_TRUE(sawProgress) << "the status line shows the extractor's rows";
+  ExpectCompleted(folder);
+  EXPECT_TRUE(setup_.NoOwnedDialogFor(300));
+
+  WizardDriver::Click(setup_.Wizard(), kNext);
+  EXPECT_TRUE(setup_.WaitForPage(WizardPage::Finish));
+}
+
+TEST_F(InstallTest, ExistingFolderWithStalePayloadFiles) {
+  const std::string folder = "C:\\kelvamo stale\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* name : {"kelvamo.uha", "UHARC.EXE"}) {
+    HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const std::string stale(300000, 'S');
+    DWORD written = 0;
+    WriteFile(file, stale.data(), static_cast<DWORD>(stale.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  StartInstallInto(folder);
+  bool sawPayload = false;
+  ASSERT_TRUE(WaitForCompletion(folder, &sawPayload));
+  ExpectCompleted(folder);
+}
+
+TEST_F(InstallTest, MissingDriveReturnsToTheFolderPageAndASecondAttemptInstalls) {
+  const std::string missing = "Q:\\kelvamo\\";
+  StartInstallInto(missing);
+  EXPECT_EQ(AnswerMessageBox(setup_), L"文件夹路径错误!");
+  ASSERT_TRUE(setup_.WaitForPage(WizardPage::Folder));
+  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(Button(kNext)); }));
+  ExpectButtons(true, true, true);
+  ExpectRegistryFor(missing);
+
+  const std::string folder = "C:\\kelvamo second\\";
+  InstallInto(folder);
+  EXPECT_TRUE(WaitUntil([&] { return RegistryBytes("Software\\kelvamo", "Path") == folder + '\0'; }));
+  bool sawPayload = false;
+  ASSERT_TRUE(WaitForCompletion(folder, &sawPayload));
+  ExpectCompleted(folder);
+}
+
+TEST_F(InstallTest, OverlongFolderIsRefusedBeforeAnythingIsWritten) {
+  const std::string folder = "C:\\" + std::string(236, 'l') + '\\';  // 240 characters
+  WriteRegistryMarker();
+  StartInstallInto(folder);
+  EXPECT_EQ(AnswerMessageBox(setup_), L"文件夹路径错误!");
+  ASSERT_TRUE(setup_.WaitForPage(WizardPage::Folder));
+  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(Button(kBack)); }));
+  EXPECT_EQ(RegistryBytes("Software\\kelvamo", "Path"), std::string("marker") + '\0');
+  EXPECT_FALSE(Exists(folder));
+}
+
+TEST_F(InstallTest, DamagedArchiveEndsInTheFailureStateNeverInSuccess) {
+  const std::wstring exe = DamagedSetupCopy();
+  ASSERT_FALSE(exe.empty());
+  const std::string folder = "C:\\kelvamo damaged\\";
+  StartInstallInto(folder, exe);
+  EXPECT_EQ(AnswerMessageBox(setup_), L"安装失败!请按“取消”退出安装程序。");
+  ASSERT_TRUE(setup_.WaitForPage(WizardPage::Progress));
+  const std::wstring status = WizardDriver::Text(setup_.Control(WizardPage::Progress, kStatusEdit));
+  EXPECT_EQ(status.compare(0, 7, L"UHARC: "), 0) << "the extractor's error row stays: " << Narrow(status);
+  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(Button(kCancel)); }));
+  ExpectButtons(false, false, true);
+  EXPECT_TRUE(setup_.NoOwnedDialogFor(1000));
+  EXPECT_FALSE(WizardDriver::Enabled(Button(kNext)));
+}

@@ -1,0 +1,78 @@
+// On-disk layout of a UHA archive and the records shared by the packer and the extractor.
+// All integers are little-endian; docs/uha-format.md describes the layout for other readers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace uha {
+
+constexpr std::uint8_t kVersion = 1;
+constexpr std::size_t kHeaderSize = 40;
+constexpr std::size_t kBlockRecordSize = 32;
+constexpr std::size_t kEntryFixedSize = 28;
+constexpr std::size_t kMaxNameBytes = 1024;
+constexpr std::uint32_t kMaxTableSize = 64u << 20;
+constexpr std::uint32_t kMinDictSize = 4096;
+// Bounds the decoder's memory: the dictionary is nearly all of it.
+constexpr std::uint32_t kMaxDictSize = 128u << 20;
+
+enum class Filter : std::uint8_t { kLzma2 = 0, kX86Lzma2 = 1 };
+enum class EntryKind : std::uint8_t { kFile = 0, kDirectory = 1 };
+
+// Windows attribute bits kept in the archive; others are dropped on both sides.
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+constexpr std::uint32_t kAttrHidden = 0x02;
+constexpr std::uint32_t kAttrSystem = 0x04;
+constexpr std::uint32_t kAttrMask = kAttrReadOnly | kAttrHidden | kAttrSystem;
+
+struct Entry {
+  EntryKind kind = EntryKind::kFile;
+  std::string name;  // UTF-8, '/' between components
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  std::uint64_t mtime = 0;  // 100 ns ticks since 1601-01-01 UTC (a Windows FILETIME)
+  std::uint32_t crc32 = 0;
+};
+
+struct Block {
+  Filter filter = Filter::kLzma2;
+  std::uint32_t dict_size = kMinDictSize;
+  std::uint32_t entry_count = 0;  // files of this block, following the previous block's
+  std::uint64_t packed_size = 0;
+  std::uint64_t unpacked_size = 0;
+};
+
+// Directories come first in the table, then the files of block 0, block 1, ...
+struct Table {
+  std::vector<Block> blocks;
+  std::vector<Entry> entries;
+};
+
+struct Header {
+  std::uint32_t entry_count = 0;
+  std::uint32_t block_count = 0;
+  std::uint32_t table_size = 0;
+  std::uint32_t table_crc32 = 0;
+  std::uint64_t archive_size = 0;
+};
+
+// Result of an operation: empty error means success.
+struct Status {
+  std::string error;
+  bool ok() const { return error.empty(); }
+  static Status Fail(std::string message) { return Status{std::move(message)}; }
+};
+
+std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc = 0);
+
+void EncodeHeader(const Header& header, std::uint8_t out[kHeaderSize]);
+Status DecodeHeader(const std::uint8_t in[kHeaderSize], Header& header);
+
+std::vector<std::uint8_t> EncodeTable(const Table& table);
+// Checks every count, size and name; on success the table is safe to extract.
+Status DecodeTable(const Header& header, const std::vector<std::uint8_t>& bytes, Table& table);
+
+}  // namespace uha

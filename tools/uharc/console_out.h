@@ -1,0 +1,29 @@
+// Writes rows to the console the extractor shares with whoever started it (a hidden one, when an
+// installer runs it), or to a file or pipe when output is redirected.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "console_rows.h"
+
+namespace uharc {
+
+class ConsoleOut {
+ public:
+  ConsoleOut();
+  // Text from UTF-8 into the console's code page; characters it lacks become '?'.
+  std::string Encode(const std::string& utf8) const;
+  const LeadBytes& lead() const { return lead_; }
+  // One call per row, so a reader never sees half of one.
+  void Write(const std::string& row) const;
+
+ private:
+  HANDLE handle_;
+  bool is_console_;
+  UINT code_page_;
+  LeadBytes lead_{};
+};
+
+}  // namespace uharc

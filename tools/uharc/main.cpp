@@ -1,0 +1,78 @@
+// UHARC.EXE: extracts a UHA archive below the current folder, showing its progress on the console.
+//   UHARC.EXE x -y ARCHIVE
+// Exit codes: 0 done, 1 the archive could not be extracted, 2 bad command line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+#include "archive_reader.h"
+#include "console_out.h"
+#include "stdio_source.h"
+#include "win32_sink.h"
+
+namespace {
+
+constexpr char kUsage[] = "usage: UHARC x [-y] ARCHIVE  (extracts below the current folder)";
+
+// Rewrites the cursor row whenever the entry or the percentage changes.
+class RowProgress : public uha::ExtractProgress {
+ public:
+  explicit RowProgress(const uharc::ConsoleOut& out) : out_(out) {}
+
+  void OnEntry(const uha::Entry& entry, std::uint64_t done, std::uint64_t total) override {
+    status_ = uharc::StatusText("Extracting", out_.Encode(entry.name), out_.lead());
+    ++entries_;
+    Show(Percent(done, total));
+  }
+  void OnBytes(std::uint64_t done, std::uint64_t total) override {
+    const int percent = Percent(done, total);
+    if (percent != shown_) Show(percent);
+  }
+  int entries() const { return entries_; }
+
+ private:
+  static int Percent(std::uint64_t done, std::uint64_t total) {
+    if (total == 0) return 0;
+    return static_cast<int>(total > UINT64_MAX / 100 ? done / (total / 100) : done * 100 / total);
+  }
+  void Show(int percent) {
+    shown_ = percent;
+    out_.Write(uharc::ProgressRow(status_, percent, out_.lead()));
+  }
+
+  const uharc::ConsoleOut& out_;
+  std::string status_;
+  int shown_ = -1;
+  int entries_ = 0;
+};
+
+int Fail(const uharc::ConsoleOut& out, const std::string& message, int code) {
+  out.Write(uharc::FinalRow(out.Encode("UHARC: " + message), out.lead()));
+  return code;
+}
+
+int Extract(const uharc::ConsoleOut& out, const wchar_t* archive) {
+  std::FILE* file = _wfopen(archive, L"rb");
+  if (file == nullptr) return Fail(out, "cannot open the archive", 1);
+  uha::StdioSource source(file);
+  uharc::Win32Sink sink;
+  RowProgress progress(out);
+  uha::Status st = sink.Init() ? uha::ExtractArchive(source, sink, progress)
+                               : uha::Status::Fail("cannot read the current folder");
+  std::fclose(file);
+  if (!st.ok()) return Fail(out, st.error, 1);
+  out.Write(uharc::FinalRow("All OK: " + std::to_string(progress.entries()) + " entries extracted",
+                            out.lead()));
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const uharc::ConsoleOut out;
+  int i = 2;
+  while (i < argc && _wcsicmp(argv[i], L"-y") == 0) ++i;
+  if (argc < 2 || _wcsicmp(argv[1], L"x") != 0 || argc - i != 1) return Fail(out, kUsage, 2);
+  return Extract(out, argv[i]);
+}
