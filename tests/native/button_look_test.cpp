@@ -119,12 +119,3 @@ TEST(ButtonLook, FlagsAndLookByItemStateAndHover) {
   EXPECT_EQ(CaptionDrawFlags(false), 0x0002u);
   EXPECT_EQ(CaptionDrawFlags(true), 0x0022u);
 }
-
-TEST(ButtonLook, PenColoursAsThePlatformTakesThem) {
-  EXPECT_EQ(kHotFramePens[kFrameLeft].colour, 0x0058C4FAu);
-  EXPECT_EQ(kHotFramePens[kFrameBottom].colour, 0x000097E5u);
-  EXPECT_EQ(kFocusFramePens[kFrameLeft].colour, 0x00FCC699u);
-  EXPECT_EQ(kFocusFramePens[kFrameTop].colour, kFocusFramePens[kFrameBottom].colour);
-  EXPECT_EQ(kHoverBrushColour, 0x00ECDEDFu);
-  EXPECT_EQ(kNormalBrushColour, 0x00ECDFDEu);
-}
