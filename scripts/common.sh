@@ -58,6 +58,6 @@ configure_and_build() {
   "$ROOT/scripts/build-liblzma-mingw.sh"
   cmake -S "$ROOT" -B "$WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-    -DKELVAMO_HOST_TOOLS_DIR="$NATIVE_DIR/tools" >/dev/null
+    -DKELVAMO_HOST_TOOLS_DIR="$NATIVE_DIR/tools" -DKELVAMO_LIBLZMA_DIR="$BUILD_DIR/liblzma-mingw" >/dev/null
   cmake --build "$WINDOWS_DIR" -j "$JOBS"
 }

@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-14-dev
   wine wine32:i386 xvfb x11-utils imagemagick fonts-wqy-zenhei locales
   p7zip-full zstd dpkg-dev
+  libz-mingw-w64-dev python3
 )
 
 missing=()

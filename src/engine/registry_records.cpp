@@ -34,8 +34,9 @@ void WriteRegistryRecords(const std::string& installDir) {
     SetString(key, "DisplayName", "Kelvamo");
     SetString(key, "DisplayVersion", "1.0.0");
     std::string uninstall;
-    kelvamo::BuildUninstallString(installDir, &uninstall);
-    SetString(key, "UninstallString", uninstall);
+    if (kelvamo::BuildUninstallString(installDir, &uninstall)) {
+      SetString(key, "UninstallString", uninstall);
+    }
     RegCloseKey(key);
   }
 }

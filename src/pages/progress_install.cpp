@@ -53,7 +53,7 @@ void CProgressPage::StartInstall() {
   if (!kelvamo::InstallDirFitsEveryBuffer(dir)) return ReturnToFolderPage(kFolderError);
 
   PayloadCopy archive;
-  archive.Load(kArchiveResource);
+  archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
   WriteRegistryRecords(dir);
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
@@ -78,8 +78,8 @@ bool CProgressPage::WriteExtractor() {
 
 void CProgressPage::RunExtractor(const std::string& dir) {
   std::string command;
-  kelvamo::BuildExtractorCommand(dir, &command);
-  if (!m_extractor.Start(dir, command) || !m_extractor.WaitUntilListed(kListedTimeoutMs)) {
+  if (!kelvamo::BuildExtractorCommand(dir, &command) || !m_extractor.Start(dir, command) ||
+      !m_extractor.WaitUntilListed(kListedTimeoutMs)) {
     m_extractor.Stop();
     DeletePayloadFiles(dir);
     return ReturnToFolderPage(kExtractorNotStarted);

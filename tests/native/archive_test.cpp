@@ -115,15 +115,18 @@ std::vector<std::uint8_t> Retable(const std::vector<std::uint8_t>& archive, cons
   EXPECT_TRUE(DecodeHeader(archive.data(), h).ok());
   edit(table);
   const std::vector<std::uint8_t> bytes = EncodeTable(table);
-  const std::size_t data_start = kHeaderSize + h.table_size;
+  std::vector<std::uint8_t> packed;
+  EXPECT_TRUE(PackTable(bytes, packed).ok());
+  const std::size_t data_start = kHeaderSize + h.table_packed_size;
   Header out = h;
   out.entry_count = static_cast<std::uint32_t>(table.entries.size());
   out.table_size = static_cast<std::uint32_t>(bytes.size());
+  out.table_packed_size = static_cast<std::uint32_t>(packed.size());
   out.table_crc32 = Crc32(bytes.data(), bytes.size());
-  out.archive_size = h.archive_size - h.table_size + bytes.size();
+  out.archive_size = h.archive_size - h.table_packed_size + packed.size();
   std::vector<std::uint8_t> result(kHeaderSize);
   EncodeHeader(out, result.data());
-  result.insert(result.end(), bytes.begin(), bytes.end());
+  result.insert(result.end(), packed.begin(), packed.end());
   result.insert(result.end(), archive.begin() + data_start, archive.end());
   return result;
 }
@@ -157,9 +160,15 @@ TEST_F(ArchiveTest, RoundTripKeepsEveryFileNameTimeAndFlag) {
   ASSERT_EQ(stat((base_ / "out" / deep / "bottom.class").c_str(), &deep_file), 0);
   EXPECT_EQ(deep_file.st_mtime, 1700000000);
 
-  // Extracting again over the same files, read-only one included, answers yes to everything.
+  // Extracting again over the same files, read-only one included, answers yes to everything; a
+  // link planted where a file goes is replaced, not followed out of the folder.
+  WriteAll(base_ / "outside.txt", Text("keep"));
+  fs::remove(base_ / "out" / "empty.txt");
+  fs::create_symlink(base_ / "outside.txt", base_ / "out" / "empty.txt");
   const Status again = Extract(archive);
   EXPECT_TRUE(again.ok()) << again.error;
+  EXPECT_EQ(ReadAll(base_ / "outside.txt"), Text("keep"));
+  EXPECT_FALSE(fs::is_symlink(base_ / "out" / "empty.txt"));
 }
 
 TEST_F(ArchiveTest, PackingIsReproducibleAndSeparatesX86Code) {

@@ -73,30 +73,31 @@ BOOL CALLBACK TakeLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR foun
   return FALSE;
 }
 
-// A copy of setup.exe whose archive (resource 132) has 4 KB flipped in its middle, made with the
-// resource update API. Empty when the copy could not be made.
-std::wstring DamagedSetupCopy() {
+// A copy of setup.exe whose payload resource `id` has 4 KB flipped from `offset` (a fraction of
+// its size), made with the resource update API. Empty when the copy could not be made.
+std::wstring DamagedSetupCopy(WORD id, double offset) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"kelvamo damaged setup\\";
+  const std::wstring folder = std::wstring(temp) + L"kelvamo damaged setup " + std::to_wstring(id) + L"\\";
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring copy = folder + L"setup.exe";  // keeps the program's name for its titles
   if (!CopyFileW(WizardDriver::SetupExePath().c_str(), copy.c_str(), FALSE)) return L"";
 
   HMODULE image = LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  HRSRC resource = FindResourceA(image, MAKEINTRESOURCEA(132), "SETUP");
+  HRSRC resource = FindResourceA(image, MAKEINTRESOURCEA(id), "SETUP");
   if (!resource) return L"";
   std::string bytes(static_cast<const char*>(LockResource(LoadResource(image, resource))),
                     SizeofResource(image, resource));
   WORD language = 0;
-  EnumResourceLanguagesA(image, "SETUP", MAKEINTRESOURCEA(132), TakeLanguage,
+  EnumResourceLanguagesA(image, "SETUP", MAKEINTRESOURCEA(id), TakeLanguage,
                          reinterpret_cast<LONG_PTR>(&language));
   FreeLibrary(image);
-  for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 4096; ++i) bytes[i] ^= 0x5A;
+  const size_t start = static_cast<size_t>(bytes.size() * offset);
+  for (size_t i = start; i < start + 4096 && i < bytes.size(); ++i) bytes[i] ^= 0x5A;
 
   HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
   if (!update) return L"";
-  const bool updated = UpdateResourceA(update, "SETUP", MAKEINTRESOURCEA(132), language,
+  const bool updated = UpdateResourceA(update, "SETUP", MAKEINTRESOURCEA(id), language,
                                        &bytes[0], static_cast<DWORD>(bytes.size()));
   return EndUpdateResourceW(update, !updated) && updated ? copy : L"";
 }
@@ -233,7 +234,7 @@ TEST_F(InstallTest, OverlongFolderIsRefusedBeforeAnythingIsWritten) {
 }
 
 TEST_F(InstallTest, DamagedArchiveEndsInTheFailureStateNeverInSuccess) {
-  const std::wstring exe = DamagedSetupCopy();
+  const std::wstring exe = DamagedSetupCopy(132, 0.5);
   ASSERT_FALSE(exe.empty());
   const std::string folder = "C:\\kelvamo damaged\\";
   StartInstallInto(folder, exe);
@@ -245,4 +246,17 @@ TEST_F(InstallTest, DamagedArchiveEndsInTheFailureStateNeverInSuccess) {
   ExpectButtons(false, false, true);
   EXPECT_TRUE(setup_.NoOwnedDialogFor(1000));
   EXPECT_FALSE(WizardDriver::Enabled(Button(kNext)));
+}
+
+TEST_F(InstallTest, ExtractorThatCannotStartReturnsToTheFolderPage) {
+  const std::wstring exe = DamagedSetupCopy(133, 0.0);
+  ASSERT_FALSE(exe.empty());
+  const std::string folder = "C:\\kelvamo no extractor\\";
+  StartInstallInto(folder, exe);
+  EXPECT_EQ(AnswerMessageBox(setup_), L"无法启动解压程序!");
+  ASSERT_TRUE(setup_.WaitForPage(WizardPage::Folder));
+  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(Button(kNext)); }));
+  ExpectButtons(true, true, true);
+  EXPECT_FALSE(Exists(folder + "kelvamo.uha"));
+  EXPECT_FALSE(Exists(folder + "UHARC.EXE"));
 }

@@ -155,10 +155,10 @@ Status ReadTable(ByteSource& source, Table& table) {
   Header header;
   if (st.ok()) st = DecodeHeader(raw, header);
   if (!st.ok()) return st;
-  std::vector<std::uint8_t> bytes(header.table_size);
-  st = ReadExactly(source, bytes.data(), bytes.size());
-  if (!st.ok()) return st;
-  return DecodeTable(header, bytes, table);
+  std::vector<std::uint8_t> packed(header.table_packed_size), bytes;
+  st = ReadExactly(source, packed.data(), packed.size());
+  if (st.ok()) st = UnpackTable(packed, header.table_size, bytes);
+  return st.ok() ? DecodeTable(header, bytes, table) : st;
 }
 
 Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& progress) {

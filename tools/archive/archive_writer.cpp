@@ -209,19 +209,23 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
   }
   const std::vector<std::uint8_t> table_bytes = EncodeTable(table);
   if (table_bytes.size() > kMaxTableSize) return Status::Fail("too many entries for one archive");
+  std::vector<std::uint8_t> table_packed;
+  st = PackTable(table_bytes, table_packed);
+  if (!st.ok()) return st;
   Header header;
   header.entry_count = static_cast<std::uint32_t>(table.entries.size());
   header.block_count = static_cast<std::uint32_t>(table.blocks.size());
   header.table_size = static_cast<std::uint32_t>(table_bytes.size());
   header.table_crc32 = Crc32(table_bytes.data(), table_bytes.size());
-  header.archive_size = kHeaderSize + table_bytes.size() + packed.size();
+  header.table_packed_size = static_cast<std::uint32_t>(table_packed.size());
+  header.archive_size = kHeaderSize + table_packed.size() + packed.size();
   Table check;
   st = DecodeTable(header, table_bytes, check);  // refuse to write what no extractor would accept
   if (!st.ok()) return st;
   std::uint8_t raw[kHeaderSize];
   EncodeHeader(header, raw);
   summary.archive_size = header.archive_size;
-  return WriteFile(archive_path, raw, table_bytes, packed);
+  return WriteFile(archive_path, raw, table_packed, packed);
 }
 
 }  // namespace uha

@@ -109,6 +109,7 @@ void EncodeHeader(const Header& h, std::uint8_t out[kHeaderSize]) {
   Put32(out + 16, h.table_size);
   Put32(out + 20, h.table_crc32);
   Put64(out + 24, h.archive_size);
+  Put32(out + 32, h.table_packed_size);
   Put32(out + 36, Crc32(out, 36));
 }
 
@@ -116,17 +117,20 @@ Status DecodeHeader(const std::uint8_t in[kHeaderSize], Header& h) {
   if (std::memcmp(in, kMagic, sizeof kMagic) != 0) return Status::Fail("not a UHA archive");
   if (in[3] != kVersion) return Status::Fail("unsupported UHA version " + std::to_string(in[3]));
   if (Get32(in + 36) != Crc32(in, 36)) return Bad("header checksum mismatch");
-  if (Get32(in + 4) != 0 || Get32(in + 32) != 0) return Bad("reserved header bytes set");
+  if (Get32(in + 4) != 0) return Bad("reserved header bytes set");
   h.entry_count = Get32(in + 8);
   h.block_count = Get32(in + 12);
   h.table_size = Get32(in + 16);
   h.table_crc32 = Get32(in + 20);
   h.archive_size = Get64(in + 24);
-  if (h.table_size > kMaxTableSize) return Bad("entry table too large");
+  h.table_packed_size = Get32(in + 32);
+  if (h.table_size > kMaxTableSize || h.table_packed_size > kMaxTableSize) {
+    return Bad("entry table too large");
+  }
   const std::uint64_t least = std::uint64_t{h.block_count} * kBlockRecordSize +
                               std::uint64_t{h.entry_count} * kEntryFixedSize;
   if (least > h.table_size) return Bad("entry table smaller than its counts");
-  if (h.archive_size < kHeaderSize + std::uint64_t{h.table_size}) return Bad("archive size");
+  if (h.archive_size < kHeaderSize + std::uint64_t{h.table_packed_size}) return Bad("archive size");
   return {};
 }
 
@@ -156,14 +160,53 @@ std::vector<std::uint8_t> EncodeTable(const Table& table) {
   return out;
 }
 
+namespace {
+
+// Both sides derive the table's dictionary from its size, so it need not be stored.
+lzma_options_lzma TableOptions(std::size_t table_size) {
+  lzma_options_lzma options;
+  lzma_lzma_preset(&options, 9);
+  options.dict_size = static_cast<std::uint32_t>(
+      std::clamp<std::size_t>(table_size, kMinDictSize, std::size_t{8} << 20));
+  return options;
+}
+
+}  // namespace
+
+Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed) {
+  lzma_options_lzma options = TableOptions(table.size());
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  packed.resize(table.size() + table.size() / 16 + 1024);
+  std::size_t out_pos = 0;
+  if (lzma_raw_buffer_encode(filters, nullptr, table.data(), table.size(), packed.data(), &out_pos,
+                             packed.size()) != LZMA_OK) {
+    return Status::Fail("cannot compress the entry table");
+  }
+  packed.resize(out_pos);
+  return {};
+}
+
+Status UnpackTable(const std::vector<std::uint8_t>& packed, std::uint32_t table_size,
+                   std::vector<std::uint8_t>& table) {
+  lzma_options_lzma options = TableOptions(table_size);
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  table.assign(table_size, 0);
+  std::size_t in_pos = 0, out_pos = 0;
+  const lzma_ret ret = lzma_raw_buffer_decode(filters, nullptr, packed.data(), &in_pos, packed.size(),
+                                              table.data(), &out_pos, table.size());
+  if (ret != LZMA_OK || in_pos != packed.size() || out_pos != table.size()) {
+    return Bad("entry table does not decode to its size");
+  }
+  return {};
+}
+
 Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Table& table) {
   if (bytes.size() != h.table_size) return Bad("entry table size");
   if (Crc32(bytes.data(), bytes.size()) != h.table_crc32) return Bad("entry table checksum mismatch");
   Status st = DecodeBlocks(bytes.data(), table, h.block_count);
   if (!st.ok()) return st;
   std::size_t pos = std::size_t{h.block_count} * kBlockRecordSize;
-  table.entries.clear();
-  table.entries.reserve(h.entry_count);
+  table.entries.clear();  // grown entry by entry: the count alone is not trusted with memory
   std::size_t directories = 0;
   for (std::uint32_t i = 0; i < h.entry_count; ++i) {
     if (bytes.size() - pos < kEntryFixedSize) return Bad("entry table cut short");
@@ -188,7 +231,7 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
   if (pos != bytes.size()) return Bad("trailing bytes in the entry table");
   st = CheckBlockSizes(table, directories);
   if (!st.ok()) return st;
-  std::uint64_t end = kHeaderSize + std::uint64_t{h.table_size};
+  std::uint64_t end = kHeaderSize + std::uint64_t{h.table_packed_size};
   for (const Block& b : table.blocks) {
     if (!AddChecked(end, b.packed_size)) return Bad("block sizes overflow");
   }

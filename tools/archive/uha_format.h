@@ -14,7 +14,7 @@ constexpr std::size_t kHeaderSize = 40;
 constexpr std::size_t kBlockRecordSize = 32;
 constexpr std::size_t kEntryFixedSize = 28;
 constexpr std::size_t kMaxNameBytes = 1024;
-constexpr std::uint32_t kMaxTableSize = 64u << 20;
+constexpr std::uint32_t kMaxTableSize = 16u << 20;  // some 150,000 entries
 constexpr std::uint32_t kMinDictSize = 4096;
 // Bounds the decoder's memory: the dictionary is nearly all of it.
 constexpr std::uint32_t kMaxDictSize = 128u << 20;
@@ -54,7 +54,8 @@ struct Table {
 struct Header {
   std::uint32_t entry_count = 0;
   std::uint32_t block_count = 0;
-  std::uint32_t table_size = 0;
+  std::uint32_t table_size = 0;         // the entry table as decoded
+  std::uint32_t table_packed_size = 0;  // as stored: LZMA2, right after the header
   std::uint32_t table_crc32 = 0;
   std::uint64_t archive_size = 0;
 };
@@ -72,6 +73,10 @@ void EncodeHeader(const Header& header, std::uint8_t out[kHeaderSize]);
 Status DecodeHeader(const std::uint8_t in[kHeaderSize], Header& header);
 
 std::vector<std::uint8_t> EncodeTable(const Table& table);
+// The entry table is stored compressed: names repeat their folders over and over.
+Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed);
+Status UnpackTable(const std::vector<std::uint8_t>& packed, std::uint32_t table_size,
+                   std::vector<std::uint8_t>& table);
 // Checks every count, size and name; on success the table is safe to extract.
 Status DecodeTable(const Header& header, const std::vector<std::uint8_t>& bytes, Table& table);
 

@@ -53,8 +53,10 @@ Status PosixSink::BeginFile(const Entry& entry) {
   Status st = MakeParents(entry.name);
   if (!st.ok()) return st;
   const std::string path = PathOf(entry);
-  chmod(path.c_str(), 0644);  // overwriting a read-only file is answered with yes
-  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  // Replacing rather than rewriting: a read-only file gives way too, and a link planted at this
+  // name is removed instead of followed.
+  if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR) return Fail("cannot replace", path);
+  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd_ < 0) return Fail("cannot create", path);
   return {};
 }

@@ -21,7 +21,11 @@ class RowProgress : public uha::ExtractProgress {
   explicit RowProgress(const uharc::ConsoleOut& out) : out_(out) {}
 
   void OnEntry(const uha::Entry& entry, std::uint64_t done, std::uint64_t total) override {
-    status_ = uharc::StatusText("Extracting", out_.Encode(entry.name), out_.lead());
+    std::string shown = entry.name;
+    for (char& c : shown) {
+      if (c == '/') c = '\\';
+    }
+    status_ = uharc::StatusText("Extracting", out_.Encode(shown), out_.lead());
     ++entries_;
     Show(Percent(done, total));
   }
