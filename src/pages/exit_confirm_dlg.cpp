@@ -31,7 +31,8 @@ void CExitConfirmDlg::OnYes() {
   StopExtractor();
   CWnd* owner = GetParent();
   // Only during the installation are there payload files and uninstall values to take back.
-  if (auto* wizard = dynamic_cast<CSetupDlg*>(owner); wizard && wizard->m_nStep == kInstallingStep) {
+  auto* wizard = dynamic_cast<CSetupDlg*>(owner);
+  if (wizard && wizard->m_nStep == kInstallingStep) {
     RemovePayloadAndUninstallValues(wizard->m_pageFolder.m_strInstallDir.GetString());
   }
   // The wizard's close takes effect once this question's own run has ended.

@@ -22,16 +22,16 @@ struct PixelPoint {
   bool operator==(const PixelPoint& other) const { return x == other.x && y == other.y; }
 };
 
-struct PenSpec {
+struct PenStyle {
   int width;
   ColourValue colour;
 };
 
 // The four lines of the inner frame, in the order they are drawn (later ones overdraw).
 enum FrameLine { kFrameLeft, kFrameRight, kFrameTop, kFrameBottom, kFrameLineCount };
-using FramePens = std::array<PenSpec, kFrameLineCount>;
+using FramePens = std::array<PenStyle, kFrameLineCount>;
 
-constexpr PenSpec kBorderPen{1, RgbColour(0, 0, 0)};
+constexpr PenStyle kBorderPen{1, RgbColour(0, 0, 0)};
 constexpr FramePens kHotFramePens{{{3, RgbColour(250, 196, 88)},
                                    {3, RgbColour(251, 202, 106)},
                                    {2, RgbColour(252, 210, 121)},

@@ -7,13 +7,13 @@ namespace kelvamo {
 namespace {
 
 constexpr int kAnyOtherControl = -1;  // not a control id: the bitmap statics report 0xFFFF
-constexpr FontSpec kNoFont{0, 0};
+constexpr FontChoice kNoFont{0, 0};
 
 struct Rule {
   int dialogId;
   int controlId;
   bool white;
-  FontSpec font;
+  FontChoice font;
   bool fontForStaticOnly;
 };
 
@@ -57,8 +57,8 @@ CtlColorStyle CtlColorStyleFor(int dialogId, int controlId, unsigned requestKind
   return {rule->white, fontApplies ? rule->font : kNoFont};
 }
 
-std::vector<FontSpec> FontsOfDialog(int dialogId) {
-  std::vector<FontSpec> fonts;
+std::vector<FontChoice> FontsOfDialog(int dialogId) {
+  std::vector<FontChoice> fonts;
   for (const Rule& rule : kRules) {
     if (rule.dialogId != dialogId || rule.font.height == 0) continue;
     if (std::find(fonts.begin(), fonts.end(), rule.font) == fonts.end()) fonts.push_back(rule.font);

@@ -18,22 +18,22 @@ constexpr int kFontExtraLight = 200;
 constexpr int kFontNormal = 400;
 constexpr int kFontSemibold = 600;
 
-struct FontSpec {
+struct FontChoice {
   int height;  // character cell height in pixels; 0: keep the template's font
   int weight;
-  bool operator==(const FontSpec& other) const {
+  bool operator==(const FontChoice& other) const {
     return height == other.height && weight == other.weight;
   }
 };
 
 struct CtlColorStyle {
   bool white;  // white text background and brush; otherwise the default handling's
-  FontSpec font;
+  FontChoice font;
 };
 
 CtlColorStyle CtlColorStyleFor(int dialogId, int controlId, unsigned requestKind);
 
 // The distinct fonts a dialog's answers select, so each can be made once per dialog.
-std::vector<FontSpec> FontsOfDialog(int dialogId);
+std::vector<FontChoice> FontsOfDialog(int dialogId);
 
 }  // namespace kelvamo

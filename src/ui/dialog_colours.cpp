@@ -16,18 +16,18 @@ const int kLastControlId = 1012;
 
 CDialogColours::CDialogColours(int dialogId) : m_nDialogId(dialogId) {
   m_brushWhite.CreateSolidBrush(kWhite);
-  for (const FontSpec& spec : FontsOfDialog(dialogId)) {
+  for (const FontChoice& choice : FontsOfDialog(dialogId)) {
     auto font = std::make_unique<CFont>();
-    font->Attach(::CreateFontA(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+    font->Attach(::CreateFontA(choice.height, 0, 0, 0, choice.weight, FALSE, FALSE, FALSE,
                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                DEFAULT_QUALITY, kModernDefaultPitch, kFontFace));
-    m_fonts.push_back({spec, std::move(font)});
+    m_fonts.push_back({choice, std::move(font)});
   }
 }
 
-CFont* CDialogColours::FontFor(const FontSpec& spec) {
+CFont* CDialogColours::FontFor(const FontChoice& choice) {
   for (MadeFont& made : m_fonts) {
-    if (made.spec == spec) return made.font.get();
+    if (made.choice == choice) return made.font.get();
   }
   return nullptr;
 }
@@ -45,6 +45,7 @@ void CDialogColours::SetControlFonts(CWnd* dialog) {
   for (int id = kFirstControlId; id <= kLastControlId; ++id) {
     CFont* font = FontFor(CtlColorStyleFor(m_nDialogId, id, kCtlColorStatic).font);
     HWND control = ::GetDlgItem(*dialog, id);
-    if (font && control) ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(HFONT(*font)), FALSE);
+    if (!font || !control) continue;
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(HFONT(*font)), FALSE);
   }
 }

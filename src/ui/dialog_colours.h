@@ -20,10 +20,10 @@ public:
   void SetControlFonts(CWnd* dialog);
 
 private:
-  CFont* FontFor(const kelvamo::FontSpec& spec);
+  CFont* FontFor(const kelvamo::FontChoice& choice);
 
   struct MadeFont {
-    kelvamo::FontSpec spec;
+    kelvamo::FontChoice choice;
     std::unique_ptr<CFont> font;
   };
   int m_nDialogId;

@@ -14,7 +14,7 @@ PixelRect ToPixelRect(const RECT& r) {
           static_cast<int>(r.bottom)};
 }
 
-HPEN MakePen(const PenSpec& spec) { return ::CreatePen(PS_INSIDEFRAME, spec.width, spec.colour); }
+HPEN MakePen(const PenStyle& pen) { return ::CreatePen(PS_INSIDEFRAME, pen.width, pen.colour); }
 
 }  // namespace
 
@@ -93,7 +93,8 @@ void CWizardButton::DrawInnerFrame(CDC* dc, const RECT* inner) {
   const auto segments = InnerFrameSegments(ToPixelRect(*inner));
 
   CPen* previousPen = dc->SelectObject(pens[kFrameLeft]);
-  const POINT previousPosition = dc->MoveTo(segments[kFrameLeft].from.x, segments[kFrameLeft].from.y);
+  const PixelPoint start = segments[kFrameLeft].from;
+  const POINT previousPosition = dc->MoveTo(start.x, start.y);
   for (int line = kFrameLeft; line < kFrameLineCount; ++line) {
     dc->SelectObject(pens[line]);
     dc->MoveTo(segments[line].from.x, segments[line].from.y);

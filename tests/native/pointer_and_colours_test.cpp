@@ -60,7 +60,7 @@ TEST(CtlColorTable, PicksTheRowByDialogControlAndRequestKind) {
     int dialog, control;
     unsigned kind;
     bool white;
-    FontSpec font;
+    FontChoice font;
   } cases[] = {
       {kWelcomePageId, 1008, kCtlColorStatic, true, {17, 600}},
       {kWelcomePageId, 1008, kButton, true, {0, 0}},  // welcome fonts go with static requests only
@@ -82,9 +82,10 @@ TEST(CtlColorTable, PicksTheRowByDialogControlAndRequestKind) {
 }
 
 TEST(CtlColorTable, FontsMadeOncePerDialog) {
-  EXPECT_EQ(FontsOfDialog(kWelcomePageId), (std::vector<FontSpec>{{17, 600}, {13, 400}}));
-  EXPECT_EQ(FontsOfDialog(kFolderPageId), (std::vector<FontSpec>{{14, 600}, {13, 400}, {13, 200}}));
-  EXPECT_EQ(FontsOfDialog(kProgressPageId), (std::vector<FontSpec>{{14, 600}, {13, 400}}));
-  EXPECT_EQ(FontsOfDialog(kFinishPageId), (std::vector<FontSpec>{{17, 600}, {14, 400}}));
+  EXPECT_EQ(FontsOfDialog(kWelcomePageId), (std::vector<FontChoice>{{17, 600}, {13, 400}}));
+  EXPECT_EQ(FontsOfDialog(kFolderPageId),
+            (std::vector<FontChoice>{{14, 600}, {13, 400}, {13, 200}}));
+  EXPECT_EQ(FontsOfDialog(kProgressPageId), (std::vector<FontChoice>{{14, 600}, {13, 400}}));
+  EXPECT_EQ(FontsOfDialog(kFinishPageId), (std::vector<FontChoice>{{17, 600}, {14, 400}}));
   EXPECT_TRUE(FontsOfDialog(kExitConfirmId).empty());
 }

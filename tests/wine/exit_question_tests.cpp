@@ -155,7 +155,8 @@ TEST(ExitQuestion, NoLeavesTheWizardAsItWasAndUsable) {
   HWND question = setup.WaitForOwnedDialog();
   ASSERT_NE(question, nullptr);
   WizardDriver::Click(question, kNo);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question) && WizardDriver::Enabled(setup.Wizard()); }));
+  ASSERT_TRUE(
+      WaitUntil([&] { return !IsWindow(question) && WizardDriver::Enabled(setup.Wizard()); }));
 
   WizardPage page;
   ASSERT_TRUE(setup.VisiblePage(&page));
@@ -178,7 +179,8 @@ protected:
     ASSERT_TRUE(setup.Start());
     WizardDriver::Click(setup.Wizard(), kNext);
     ASSERT_TRUE(setup.WaitForPage(WizardPage::Folder));
-    ASSERT_TRUE(WizardDriver::SetText(setup.Control(WizardPage::Folder, kFolderEdit), Wide(folder)));
+    HWND edit = setup.Control(WizardPage::Folder, kFolderEdit);
+    ASSERT_TRUE(WizardDriver::SetText(edit, Wide(folder)));
     WizardDriver::Click(setup.Wizard(), kNext);
   }
   // What "是(Y)" leaves at step 3: keys, "Path" and every extracted file.
@@ -187,7 +189,9 @@ protected:
     EXPECT_EQ(FindProcessByName("UHARC.EXE"), 0u);
     EXPECT_FALSE(Exists(folder + "kelvamo.uha"));
     EXPECT_FALSE(Exists(folder + "UHARC.EXE"));
-    for (const char* name : kUninstallValues) EXPECT_EQ(Value(kUninstallKey, name), "<none>") << name;
+    for (const char* name : kUninstallValues) {
+      EXPECT_EQ(Value(kUninstallKey, name), "<none>") << name;
+    }
     EXPECT_TRUE(HasKey(kUninstallKey));
     EXPECT_EQ(Value("Software\\kelvamo", "Path"), folder);
     EXPECT_GT(ExtractedEntries(folder), 0);

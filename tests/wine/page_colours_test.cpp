@@ -68,7 +68,9 @@ COLORREF BrushColour(HBRUSH brush) {
 
 ::testing::AssertionResult IsSongTi(HGDIOBJ font, int height, int weight) {
   LOGFONTA logFont = {};
-  if (!GetObjectA(font, sizeof(logFont), &logFont)) return ::testing::AssertionFailure() << "no font";
+  if (!GetObjectA(font, sizeof(logFont), &logFont)) {
+    return ::testing::AssertionFailure() << "no font";
+  }
   if (logFont.lfHeight != height || logFont.lfWeight != weight ||
       std::strcmp(logFont.lfFaceName, "宋体") != 0 || logFont.lfCharSet != DEFAULT_CHARSET ||
       logFont.lfPitchAndFamily != (FF_MODERN | DEFAULT_PITCH) || logFont.lfItalic ||

@@ -20,7 +20,8 @@ const COLORREF kSentinel = RGB(255, 0, 255);
 const COLORREF kBlack = RGB(0, 0, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
 // Shades of rows 2 to 19 of the 75 x 21 example (h = 17); rows 18 and 19 repeat the last.
-const int kExampleShades[] = {7, 11, 14, 18, 22, 25, 29, 33, 37, 40, 44, 48, 51, 55, 59, 63, 63, 63};
+const int kExampleShades[] = {7,  11, 14, 18, 22, 25, 29, 33, 37,
+                              40, 44, 48, 51, 55, 59, 63, 63, 63};
 
 // A top-level window holding one push button bound to a CWizardButton; shown only where the
 // pointer must reach it (mapping a window on the display takes a while).
@@ -31,8 +32,8 @@ public:
     m_host = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", style, 100, 100, 200, 80,
                              nullptr, nullptr, nullptr, nullptr);
     m_hButton = CreateWindowExA(0, "BUTTON", caption, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10,
-                                kWidth, kHeight, m_host, reinterpret_cast<HMENU>(kButtonId), nullptr,
-                                nullptr);
+                                kWidth, kHeight, m_host, reinterpret_cast<HMENU>(kButtonId),
+                                nullptr, nullptr);
     m_hostWnd.SubclassWindow(m_host);
     button.SubclassWindow(m_hButton);
   }
