@@ -1,8 +1,17 @@
 #include "pages/exit_confirm_dlg.h"
 
+#include "app/setup_dlg.h"
+#include "pages/rollback.h"
 #include "res/resource.h"
 
-CExitConfirmDlg::CExitConfirmDlg(CWnd* parent) : CDialog(IDD_EXIT_CONFIRM, parent) {}
+namespace {
+
+const int kInstallingStep = 3;
+
+}  // namespace
+
+CExitConfirmDlg::CExitConfirmDlg(CWnd* parent)
+    : CDialog(IDD_EXIT_CONFIRM, parent), m_colours(IDD_EXIT_CONFIRM) {}
 
 CExitConfirmDlg::~CExitConfirmDlg() = default;
 
@@ -19,9 +28,20 @@ bool CExitConfirmDlg::OnInitDialog() {
 }
 
 void CExitConfirmDlg::OnYes() {
+  StopExtractor();
+  CWnd* owner = GetParent();
+  // Only during the installation are there payload files and uninstall values to take back.
+  auto* wizard = dynamic_cast<CSetupDlg*>(owner);
+  if (wizard && wizard->m_nStep == kInstallingStep) {
+    RemovePayloadAndUninstallValues(wizard->m_pageFolder.m_strInstallDir.GetString());
+  }
   // The wizard's close takes effect once this question's own run has ended.
-  GetParent()->SendMessage(WM_CLOSE);
+  owner->SendMessage(WM_CLOSE);
   SendMessage(WM_CLOSE);
 }
 
 void CExitConfirmDlg::OnNo() { SendMessage(WM_CLOSE); }
+
+HBRUSH CExitConfirmDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+  return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));
+}

@@ -1,9 +1,11 @@
 #pragma once
 #include "framework/afx.h"
+#include "ui/dialog_colours.h"
 #include "ui/wizard_button.h"
 
-// The question "quit the installation?", run modally over the wizard. Yes closes the wizard and
-// with it the program; No only closes the question.
+// The question "quit the installation?", run modally over the wizard. Yes stops the extractor,
+// undoes what the installation start wrote while the wizard is at step 3, and closes the wizard
+// and with it the program; No only closes the question.
 class CExitConfirmDlg : public CDialog {
 public:
   explicit CExitConfirmDlg(CWnd* parent = nullptr);
@@ -17,9 +19,14 @@ protected:
   bool OnInitDialog() override;
   void OnYes();
   void OnNo();
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
 
   BEGIN_MSG_MAP(CExitConfirmDlg, CDialog)
     ON_BN_CLICKED(1000, OnYes)
     ON_BN_CLICKED(1001, OnNo)
+    ON_WM_CTLCOLOR()
   END_MSG_MAP()
+
+private:
+  CDialogColours m_colours;  // the message's white background
 };

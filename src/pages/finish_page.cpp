@@ -2,7 +2,8 @@
 
 #include "res/resource.h"
 
-CFinishPage::CFinishPage(CWnd* parent) : CDialog(IDD_FINISH_PAGE, parent) {}
+CFinishPage::CFinishPage(CWnd* parent)
+    : CDialog(IDD_FINISH_PAGE, parent), m_colours(IDD_FINISH_PAGE) {}
 
 CFinishPage::~CFinishPage() = default;
 
@@ -15,9 +16,14 @@ void CFinishPage::DoDataExchange(CDataExchange* dx) {
 
 bool CFinishPage::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_colours.SetControlFonts(this);
   m_chkStartMenu.SetCheck(BST_CHECKED);
   m_chkStartup.SetCheck(BST_CHECKED);
   m_chkDesktop.SetCheck(BST_CHECKED);
   m_chkRunNow.SetCheck(BST_CHECKED);
   return true;
+}
+
+HBRUSH CFinishPage::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+  return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/afx.h"
+#include "ui/dialog_colours.h"
 
 // Step 4: the four finish options, all checked when the page is made.
 class CFinishPage : public CDialog {
@@ -13,7 +14,7 @@ public:
   void AddStartMenuShortcuts(BOOL bAdd);
   void RunApplication(BOOL bRun);
 
-  CFont m_font;
+  CDialogColours m_colours;  // white brush and fonts of this page
   CButton m_chkRunNow;
   CButton m_chkDesktop;
   CButton m_chkStartup;
@@ -22,4 +23,9 @@ public:
 protected:
   void DoDataExchange(CDataExchange* dx) override;
   bool OnInitDialog() override;
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+
+  BEGIN_MSG_MAP(CFinishPage, CDialog)
+    ON_WM_CTLCOLOR()
+  END_MSG_MAP()
 };

@@ -11,7 +11,8 @@ const char kPickerTitle[] = "选择要安装 Kelvamo完整内测V0.9.0422版 的
 
 }  // namespace
 
-CFolderPage::CFolderPage(CWnd* parent) : CDialog(IDD_FOLDER_PAGE, parent) {}
+CFolderPage::CFolderPage(CWnd* parent)
+    : CDialog(IDD_FOLDER_PAGE, parent), m_colours(IDD_FOLDER_PAGE) {}
 
 CFolderPage::~CFolderPage() = default;
 
@@ -19,6 +20,7 @@ void CFolderPage::DoDataExchange(CDataExchange* dx) { DDX_Text(dx, IDC_FOLDER_ED
 
 bool CFolderPage::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_colours.SetControlFonts(this);
   m_strInstallDir = kDefaultFolder;
   UpdateData(false);
   return true;
@@ -38,4 +40,8 @@ void CFolderPage::OnBrowse() {
   CoTaskMemFree(picked);
   m_strInstallDir = path;
   UpdateData(false);
+}
+
+HBRUSH CFolderPage::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+  return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));
 }

@@ -2,7 +2,8 @@
 
 #include "res/resource.h"
 
-CProgressPage::CProgressPage(CWnd* parent) : CDialog(IDD_PROGRESS_PAGE, parent) {}
+CProgressPage::CProgressPage(CWnd* parent)
+    : CDialog(IDD_PROGRESS_PAGE, parent), m_colours(IDD_PROGRESS_PAGE) {}
 
 CProgressPage::~CProgressPage() = default;
 
@@ -13,8 +14,13 @@ void CProgressPage::DoDataExchange(CDataExchange* dx) {
 
 bool CProgressPage::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_colours.SetControlFonts(this);
   m_progress.SetRange(0, 100);
   m_strStatus = "";
   m_nTicks = 0;
   return true;
+}
+
+HBRUSH CProgressPage::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+  return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));
 }

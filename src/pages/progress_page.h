@@ -4,6 +4,7 @@
 #include "engine/extractor_run.h"
 #include "engine/unpack_run.h"
 #include "framework/afx.h"
+#include "ui/dialog_colours.h"
 
 class CSetupDlg;
 
@@ -20,7 +21,7 @@ public:
   void StartInstall();
 
   int m_nTicks = 0;
-  CFont m_font;
+  CDialogColours m_colours;  // white brush and fonts of this page
   CProgressCtrl m_progress;
   CString m_strStatus;
 
@@ -28,9 +29,11 @@ protected:
   void DoDataExchange(CDataExchange* dx) override;
   bool OnInitDialog() override;
   void OnTimer(UINT_PTR nIDEvent);
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
 
   BEGIN_MSG_MAP(CProgressPage, CDialog)
     ON_WM_TIMER()
+    ON_WM_CTLCOLOR()
   END_MSG_MAP()
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/afx.h"
+#include "ui/dialog_colours.h"
 
 // Step 1: the welcome text beside the banner. Passive.
 class CWelcomePage : public CDialog {
@@ -7,5 +8,13 @@ public:
   explicit CWelcomePage(CWnd* parent = nullptr);
   ~CWelcomePage() override;
 
-  CFont m_font;
+  CDialogColours m_colours;  // white brush and fonts of this page
+
+protected:
+  bool OnInitDialog() override;
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+
+  BEGIN_MSG_MAP(CWelcomePage, CDialog)
+    ON_WM_CTLCOLOR()
+  END_MSG_MAP()
 };

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+// What "是(Y)" of the exit question undoes of an installation in progress.
+
+// Deletes one value of a key under HKEY_LOCAL_MACHINE; false when the key cannot be opened or the
+// value cannot be deleted.
+bool DeleteRegistryValue(const char* keyPath, const char* valueName);
+
+// Terminates the first running extractor, if any, and waits a few seconds at most for it to end,
+// so it no longer holds the payload files.
+void StopExtractor();
+
+// Deletes the two payload files from the install folder (which ends with a backslash) and the
+// uninstall entry's "DisplayName", "DisplayVersion" and "UninstallString". Failures are skipped.
+void RemovePayloadAndUninstallValues(const std::string& installDir);
