@@ -172,6 +172,21 @@ bool LooksLikeX86Code(const std::uint8_t* head, std::size_t size) {
   return machine == 0x14C || machine == 0x8664;
 }
 
+Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed) {
+  lzma_options_lzma options;
+  lzma_lzma_preset(&options, 9);
+  options.dict_size = TableDictSize(table.size());
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  packed.resize(table.size() + table.size() / 16 + 1024);
+  std::size_t out_pos = 0;
+  if (lzma_raw_buffer_encode(filters, nullptr, table.data(), table.size(), packed.data(), &out_pos,
+                             packed.size()) != LZMA_OK) {
+    return Status::Fail("cannot compress the entry table");
+  }
+  packed.resize(out_pos);
+  return {};
+}
+
 Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_path,
                     const PackOptions& options, PackSummary& summary) {
   Status st = CheckInputs(inputs);

@@ -160,35 +160,14 @@ std::vector<std::uint8_t> EncodeTable(const Table& table) {
   return out;
 }
 
-namespace {
-
-// Both sides derive the table's dictionary from its size, so it need not be stored.
-lzma_options_lzma TableOptions(std::size_t table_size) {
-  lzma_options_lzma options;
-  lzma_lzma_preset(&options, 9);
-  options.dict_size = static_cast<std::uint32_t>(
-      std::clamp<std::size_t>(table_size, kMinDictSize, std::size_t{8} << 20));
-  return options;
-}
-
-}  // namespace
-
-Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed) {
-  lzma_options_lzma options = TableOptions(table.size());
-  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
-  packed.resize(table.size() + table.size() / 16 + 1024);
-  std::size_t out_pos = 0;
-  if (lzma_raw_buffer_encode(filters, nullptr, table.data(), table.size(), packed.data(), &out_pos,
-                             packed.size()) != LZMA_OK) {
-    return Status::Fail("cannot compress the entry table");
-  }
-  packed.resize(out_pos);
-  return {};
+std::uint32_t TableDictSize(std::size_t table_size) {
+  return static_cast<std::uint32_t>(std::clamp<std::size_t>(table_size, kMinDictSize, std::size_t{8} << 20));
 }
 
 Status UnpackTable(const std::vector<std::uint8_t>& packed, std::uint32_t table_size,
                    std::vector<std::uint8_t>& table) {
-  lzma_options_lzma options = TableOptions(table_size);
+  lzma_options_lzma options = {};  // the decoder takes only the dictionary size
+  options.dict_size = TableDictSize(table_size);
   const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
   table.assign(table_size, 0);
   std::size_t in_pos = 0, out_pos = 0;
