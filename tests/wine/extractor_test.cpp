@@ -221,3 +221,19 @@ TEST(Extractor, DamagedArchiveOrUnwritableFileGivesAnErrorRowAndNonzeroExit) {
   RemoveTree(locked_folder);
   DeleteFileA(cut.c_str());
 }
+
+TEST(Extractor, CreatesPathsBeyondMaxPathAndChineseNames) {
+  UseHiddenConsole(80);
+  const std::string folder = InstallFolder("long names", WinPath(KELVAMO_LONG_NAMES_ARCHIVE));
+  const ExtractorRun run = RunLikeTheInstaller(folder);
+  EXPECT_EQ(run.exit_code, 0u) << run.last_row;
+  ExpectEndedWithALineBreak(run);
+  std::wstring deep = L"\\\\?\\" + Wide(folder);
+  for (int level = 1; level <= 12; ++level) {
+    deep += L"folder_at_level_" + std::to_wstring(level) + L"_of_a_deep_tree\\";
+  }
+  deep += L"deep.txt";
+  EXPECT_GT(deep.size(), static_cast<std::size_t>(MAX_PATH));
+  EXPECT_TRUE(Exists(deep));
+  EXPECT_TRUE(Exists(Wide(folder) + L"\u4e2d\u6587\u76ee\u5f55\\\u5b50\u76ee\u5f55\\\u8bf4\u660e.txt"));
+}
