@@ -70,7 +70,8 @@ Status BlockPacker::Start(Block& block, const PackOptions& options) {
   if (block.filter == Filter::kX86Lzma2) filters[n++] = {LZMA_FILTER_X86, nullptr};
   filters[n++] = {LZMA_FILTER_LZMA2, &lzma2};
   filters[n] = {LZMA_VLI_UNKNOWN, nullptr};
-  if (lzma_raw_encoder(&stream_, filters) != LZMA_OK) return Status::Fail("cannot start the encoder");
+  if (lzma_raw_encoder(&stream_, filters) != LZMA_OK)
+    return Status::Fail("cannot start the encoder");
   return {};
 }
 
@@ -136,13 +137,14 @@ Status PackBlock(Block& block, std::vector<PackInput>& files, const PackOptions&
 Status CheckInputs(const std::vector<PackInput>& inputs) {
   for (const PackInput& in : inputs) {
     const std::string problem = EntryNameProblem(in.entry.name);
-    if (!problem.empty()) return Status::Fail("cannot store \"" + in.entry.name + "\": it " + problem);
+    if (!problem.empty())
+      return Status::Fail("cannot store \"" + in.entry.name + "\": it " + problem);
   }
   return {};
 }
 
-Status WriteFile(const std::string& path, const std::uint8_t* header, const std::vector<std::uint8_t>& table,
-                 const std::vector<std::uint8_t>& packed) {
+Status WriteFile(const std::string& path, const std::uint8_t* header,
+                 const std::vector<std::uint8_t>& table, const std::vector<std::uint8_t>& packed) {
   File f(std::fopen(path.c_str(), "wb"));
   if (!f) return Status::Fail("cannot create " + path);
   bool ok = std::fwrite(header, 1, kHeaderSize, f.get()) == kHeaderSize &&
@@ -164,8 +166,10 @@ bool LooksLikeX86Code(const std::uint8_t* head, std::size_t size) {
     return machine == 3 || machine == 62;
   }
   if (size < 0x40 || head[0] != 'M' || head[1] != 'Z') return false;
-  const std::size_t pe = head[0x3C] | (head[0x3D] << 8) | (head[0x3E] << 16) | (std::size_t{head[0x3F]} << 24);
-  if (pe > size - 6 || head[pe] != 'P' || head[pe + 1] != 'E' || head[pe + 2] != 0 || head[pe + 3] != 0) {
+  const std::size_t pe =
+      head[0x3C] | (head[0x3D] << 8) | (head[0x3E] << 16) | (std::size_t{head[0x3F]} << 24);
+  if (pe > size - 6 || head[pe] != 'P' || head[pe + 1] != 'E' || head[pe + 2] != 0 ||
+      head[pe + 3] != 0) {
     return false;
   }
   const unsigned machine = head[pe + 4] | (head[pe + 5] << 8);
