@@ -355,3 +355,15 @@ TEST(X86Code, RecognisesPeAndElfProgramsOnly) {
   EXPECT_FALSE(LooksLikeX86Code(elf.data(), elf.size()));
   EXPECT_FALSE(LooksLikeX86Code(elf.data(), 3));
 }
+
+TEST(Table, RefusesCountsItsBytesCannotHold) {
+  for (const std::uint32_t blocks : {1u, 3u, 0x08000000u}) {
+    const std::vector<std::uint8_t> bytes(40);
+    Header h;
+    h.block_count = blocks;
+    h.table_size = static_cast<std::uint32_t>(bytes.size());
+    h.table_crc32 = Crc32(bytes.data(), bytes.size());
+    Table table;
+    EXPECT_FALSE(DecodeTable(h, bytes, table).ok()) << blocks;
+  }
+}

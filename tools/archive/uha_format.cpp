@@ -186,6 +186,9 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
   if (bytes.size() != h.table_size) return Bad("entry table size");
   if (Crc32(bytes.data(), bytes.size()) != h.table_crc32)
     return Bad("entry table checksum mismatch");
+  if (std::uint64_t{h.block_count} * kBlockRecordSize > bytes.size()) {
+    return Bad("entry table smaller than its counts");
+  }
   Status st = DecodeBlocks(bytes.data(), table, h.block_count);
   if (!st.ok()) return st;
   std::size_t pos = std::size_t{h.block_count} * kBlockRecordSize;
