@@ -27,7 +27,8 @@ make_tree() {
   local tree=$1
   rm -rf "$tree"
   mkdir -p "$tree"
-  find /usr/lib/i386-linux-gnu/wine/i386-windows -type f \( -name '*.dll' -o -name '*.exe' \) | sort | take "$tree/bin" 26
+  find /usr/lib/i386-linux-gnu/wine/i386-windows -type f \( -name '*.dll' -o -name '*.exe' \) |
+    sort | take "$tree/bin" 26
   find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -name '*.so*' | sort | take "$tree/native" 14
   find /usr/share/java -maxdepth 1 -type f -name '*.jar' | sort | take "$tree/lib" 14
   # Loose class data, as a runtime's class archive holds it.
@@ -93,17 +94,21 @@ d_zst22() { zstd -q -d --long=27 -c "$WORK/archive.22.tar.zst" >/dev/null; }
 ours_size=$(stat -c %s "$WORK/archive.uha")
 ours_decode=$(best_time d_uha)
 ours_extract=$(best_time x_uha)
-printf '%-26s %10s %7s %9s %8s %9s %9s %9s\n' method bytes "% orig" size/ours decode-s speed/ours extract-s speed/ours
+printf '%-26s %10s %7s %9s %8s %9s %9s %9s\n' \
+  method bytes "% orig" size/ours decode-s speed/ours extract-s speed/ours
 for row in "uhapack (-9e, x86 on code):archive.uha:uha" "xz -9e (tar):archive.tar.xz:xz" \
            "xz --x86 -9e (tar):archive.x86.tar.xz:xz86" "7z -mx9:archive.7z:7z" \
-           "zstd -19 --long=27 (tar):archive.tar.zst:zst" "zstd -22 --long=27 (tar):archive.22.tar.zst:zst22"; do
+           "zstd -19 --long=27 (tar):archive.tar.zst:zst" \
+           "zstd -22 --long=27 (tar):archive.22.tar.zst:zst22"; do
   IFS=: read -r name file fn <<<"$row"
   size=$(stat -c %s "$WORK/$file")
-  if [ "$fn" = uha ]; then d=$ours_decode x=$ours_extract; else d=$(best_time "d_$fn") x=$(best_time "x_$fn"); fi
+  d=$ours_decode x=$ours_extract
+  if [ "$fn" != uha ]; then d=$(best_time "d_$fn") x=$(best_time "x_$fn"); fi
   awk -v n="$name" -v s="$size" -v o="$ORIGINAL" -v us="$ours_size" -v d="$d" -v ud="$ours_decode" \
       -v x="$x" -v ux="$ours_extract" \
-    'BEGIN { printf "%-26s %10d %6.2f%% %9.4f %8.2f %9.2f %9.2f %9.2f\n", n, s, 100 * s / o, s / us, d, ud / d, x, ux / x }'
+    'BEGIN { printf "%-26s %10d %6.2f%% %9.4f %8.2f %9.2f %9.2f %9.2f\n",
+                   n, s, 100 * s / o, s / us, d, ud / d, x, ux / x }'
 done
-echo "speed/ours: our time / their time, i.e. their speed relative to ours (above 1: they are faster)"
+echo "speed/ours: our time / their time, their speed relative to ours (above 1: they are faster)"
 echo "uhapack decoder memory: ${packed##*needs } plus 128 KiB of buffers"
 rm -rf "$WORK/out"

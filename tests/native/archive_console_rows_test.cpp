@@ -29,8 +29,8 @@ TEST(ConsoleRows, PercentSitsInColumns76And77WithTheCursorRightOfIt) {
   const struct {
     int percent;
     const char* cells;  // columns 75..78
-  } cases[] = {{0, "  0%"}, {7, "  7%"}, {10, " 10%"}, {45, " 45%"}, {99, " 99%"},
-               {100, " 99%"}, {250, " 99%"}, {-5, "  0%"}};
+  } cases[] = {{0, "  0%"},  {7, "  7%"},   {10, " 10%"},  {45, " 45%"},
+               {99, " 99%"}, {100, " 99%"}, {250, " 99%"}, {-5, "  0%"}};
   for (const auto& c : cases) {
     const Screen s = Show(ProgressRow("Extracting kelvamo.exe", c.percent, Gbk()));
     EXPECT_EQ(s.cells.substr(75), c.cells) << c.percent;
@@ -42,7 +42,8 @@ TEST(ConsoleRows, PercentSitsInColumns76And77WithTheCursorRightOfIt) {
 
 TEST(ConsoleRows, LongAndDoubleByteNamesStayWithinTheStatusCells) {
   const LeadBytes gbk = Gbk();
-  const std::string deep = "jre/lib/ext/a/very/deep/folder/with/many/levels/inside/localedata.jar.pack.gz";
+  const std::string deep =
+      "jre/lib/ext/a/very/deep/folder/with/many/levels/inside/localedata.jar.pack.gz";
   const std::string status = StatusText("Extracting", deep, gbk);
   EXPECT_EQ(status.size(), static_cast<std::size_t>(kTextCells));
   EXPECT_EQ(status.rfind("Extracting ...", 0), 0u);

@@ -41,7 +41,8 @@ std::vector<std::uint8_t> ReadAll(const fs::path& p) {
 
 void WriteAll(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
   fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  std::ofstream(p, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 std::vector<std::uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
@@ -97,7 +98,8 @@ class ArchiveTest : public ::testing::Test {
     std::map<std::string, std::vector<std::uint8_t>> files;
     for (auto& e : fs::recursive_directory_iterator(dir)) {
       const std::string rel = e.path().lexically_relative(dir).generic_string();
-      files[rel + (e.is_directory() ? "/" : "")] = e.is_directory() ? std::vector<std::uint8_t>{} : ReadAll(e.path());
+      files[rel + (e.is_directory() ? "/" : "")] =
+          e.is_directory() ? std::vector<std::uint8_t>{} : ReadAll(e.path());
     }
     return files;
   }
@@ -106,8 +108,10 @@ class ArchiveTest : public ::testing::Test {
   Quiet progress_;
 };
 
-// Rewrites the table of a valid archive and puts the checksums right again, so only the lie is left.
-std::vector<std::uint8_t> Retable(const std::vector<std::uint8_t>& archive, const std::function<void(Table&)>& edit) {
+// Rewrites the table of a valid archive and puts the checksums right again, so only the lie is
+// left.
+std::vector<std::uint8_t> Retable(const std::vector<std::uint8_t>& archive,
+                                  const std::function<void(Table&)>& edit) {
   MemorySource source(archive.data(), archive.size());
   Table table;
   EXPECT_TRUE(ReadTable(source, table).ok());
@@ -221,9 +225,9 @@ TEST(EntryName, AcceptsOrdinaryNamesAndRefusesEscapesDevicesAndStreams) {
       {"trailing.", false},
       {"what?", false},
       {"tab\there", false},
-      {"\xC3\x28", false},          // broken UTF-8
-      {"\xED\xA0\x80", false},      // a surrogate
-      {"\xC0\xAF", false},          // overlong "/"
+      {"\xC3\x28", false},      // broken UTF-8
+      {"\xED\xA0\x80", false},  // a surrogate
+      {"\xC0\xAF", false},      // overlong "/"
   };
   for (const auto& c : cases) {
     EXPECT_EQ(EntryNameProblem(c.name).empty(), c.ok) << '"' << c.name << '"';
@@ -238,7 +242,8 @@ TEST_F(ArchiveTest, DamagedArchivesFailAndLeaveNoPartialFiles) {
   const std::size_t data_start = good.size() - 1000;  // well inside the compressed data
 
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> cases;
-  for (std::size_t cut : {std::size_t{0}, std::size_t{3}, kHeaderSize - 1, kHeaderSize + 10, data_start, good.size() - 1}) {
+  for (std::size_t cut : {std::size_t{0}, std::size_t{3}, kHeaderSize - 1, kHeaderSize + 10,
+                          data_start, good.size() - 1}) {
     cases.push_back({"cut at " + std::to_string(cut), {good.begin(), good.begin() + cut}});
   }
   auto flipped = [&](std::size_t at) {
@@ -254,12 +259,19 @@ TEST_F(ArchiveTest, DamagedArchivesFailAndLeaveNoPartialFiles) {
   std::vector<std::uint8_t> longer = good;
   longer.push_back(0);
   cases.push_back({"trailing byte", longer});
-  cases.push_back({"size too large", Retable(good, [](Table& t) { t.entries[0].size += 1; t.blocks[0].unpacked_size += 1; })});
-  cases.push_back({"size too small", Retable(good, [](Table& t) { t.entries[0].size -= 1; t.blocks[0].unpacked_size -= 1; })});
+  cases.push_back({"size too large", Retable(good, [](Table& t) {
+                     t.entries[0].size += 1;
+                     t.blocks[0].unpacked_size += 1;
+                   })});
+  cases.push_back({"size too small", Retable(good, [](Table& t) {
+                     t.entries[0].size -= 1;
+                     t.blocks[0].unpacked_size -= 1;
+                   })});
   cases.push_back({"block disagrees", Retable(good, [](Table& t) { t.entries[0].size += 1; })});
   cases.push_back({"packed size", Retable(good, [](Table& t) { t.blocks[0].packed_size -= 1; })});
   cases.push_back({"checksum", Retable(good, [](Table& t) { t.entries[1].crc32 ^= 1; })});
-  cases.push_back({"huge dictionary", Retable(good, [](Table& t) { t.blocks[0].dict_size = 0xFFFFFFFF; })});
+  cases.push_back(
+      {"huge dictionary", Retable(good, [](Table& t) { t.blocks[0].dict_size = 0xFFFFFFFF; })});
   cases.push_back({"sizes overflow", Retable(good, [](Table& t) {
                      t.entries[0].size = UINT64_MAX;
                      t.blocks[0].unpacked_size = t.entries[1].size - 1;
@@ -281,16 +293,18 @@ TEST_F(ArchiveTest, HostileNamesAreRefusedBeforeAnythingIsWritten) {
   WriteAll(base_ / "in" / "a.txt", Text("first"));
   WriteAll(base_ / "in" / "z.txt", Text("payload"));
   const std::vector<std::uint8_t> good = Pack();
-  const char* hostile[] = {"/tmp/evil", "../evil", "sub/../../evil", "C:/evil", "D:evil", "NUL",
-                           "com1.txt", "z.txt:hidden", "A.TXT"};
+  const char* hostile[] = {"/tmp/evil", "../evil",  "sub/../../evil", "C:/evil", "D:evil",
+                           "NUL",       "com1.txt", "z.txt:hidden",   "A.TXT"};
   for (const char* name : hostile) {
-    const std::vector<std::uint8_t> bad = Retable(good, [&](Table& t) { t.entries[1].name = name; });
+    const std::vector<std::uint8_t> bad =
+        Retable(good, [&](Table& t) { t.entries[1].name = name; });
     const Status st = Extract(bad);
     EXPECT_FALSE(st.ok()) << name;
     EXPECT_TRUE(fs::is_empty(base_ / "out")) << name;
   }
   EXPECT_FALSE(fs::exists(base_ / "evil"));
-  const std::vector<std::uint8_t> file_as_folder = Retable(good, [](Table& t) { t.entries[1].name = "a.txt/z.txt"; });
+  const std::vector<std::uint8_t> file_as_folder =
+      Retable(good, [](Table& t) { t.entries[1].name = "a.txt/z.txt"; });
   EXPECT_FALSE(Extract(file_as_folder).ok());
   EXPECT_TRUE(fs::is_empty(base_ / "out"));
 }
@@ -334,9 +348,22 @@ TEST(X86Code, RecognisesPeAndElfProgramsOnly) {
   EXPECT_FALSE(LooksLikeX86Code(pe.data(), pe.size()));
   pe[0x3C] = 0xFF;  // header pointer past the bytes read
   EXPECT_FALSE(LooksLikeX86Code(pe.data(), pe.size()));
-  std::vector<std::uint8_t> elf = {0x7F, 'E', 'L', 'F', 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 3, 0};
+  std::vector<std::uint8_t> elf = {0x7F, 'E', 'L', 'F', 1, 1, 1, 0, 0, 0,
+                                   0,    0,   0,   0,   0, 0, 2, 0, 3, 0};
   EXPECT_TRUE(LooksLikeX86Code(elf.data(), elf.size()));
   elf[18] = 40;  // ARM
   EXPECT_FALSE(LooksLikeX86Code(elf.data(), elf.size()));
   EXPECT_FALSE(LooksLikeX86Code(elf.data(), 3));
+}
+
+TEST(Table, RefusesCountsItsBytesCannotHold) {
+  for (const std::uint32_t blocks : {1u, 3u, 0x08000000u}) {
+    const std::vector<std::uint8_t> bytes(40);
+    Header h;
+    h.block_count = blocks;
+    h.table_size = static_cast<std::uint32_t>(bytes.size());
+    h.table_crc32 = Crc32(bytes.data(), bytes.size());
+    Table table;
+    EXPECT_FALSE(DecodeTable(h, bytes, table).ok()) << blocks;
+  }
 }

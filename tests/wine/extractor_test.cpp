@@ -1,8 +1,7 @@
 // UHARC.EXE run the way the installer runs it: on a hidden console the test allocates, started
 // hidden with the installer's command line, its cursor row read back every 100 ms.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -104,7 +103,8 @@ ExtractorRun RunLikeTheInstaller(const std::string& folder) {
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi = {};
   ExtractorRun run;
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
     ADD_FAILURE() << "cannot start " << command;
     return run;
   }
@@ -149,7 +149,9 @@ void ExpectWellFormedProgress(const ExtractorRun& run) {
   EXPECT_GE(rows_with_text, 3) << "a 100 ms poller should see several progress rows";
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring Wide(const std::string& ansi) {
   wchar_t buf[MAX_PATH];
@@ -176,8 +178,9 @@ TEST(Extractor, ShowsReadableProgressOnAHiddenConsoleAndEndsOnABlankRow) {
       EXPECT_TRUE(Exists(root + name)) << width;
     }
 #ifdef KELVAMO_SAMPLE_PRODUCT
-    for (const wchar_t* name : {L"jre\\lib\\rt.jar.pack.gz", L"jre\\lib\\ext\\localedata.jar.pack.gz",
-                                L"\u6587\u6863\\\u4f7f\u7528\u8bf4\u660e.txt"}) {
+    for (const wchar_t* name :
+         {L"jre\\lib\\rt.jar.pack.gz", L"jre\\lib\\ext\\localedata.jar.pack.gz",
+          L"\u6587\u6863\\\u4f7f\u7528\u8bf4\u660e.txt"}) {
       EXPECT_TRUE(Exists(root + name)) << width;
     }
 #endif
@@ -192,7 +195,8 @@ TEST(Extractor, DamagedArchiveOrUnwritableFileGivesAnErrorRowAndNonzeroExit) {
   GetTempPathA(MAX_PATH, temp);
   const std::string cut = std::string(temp) + "cut.uha";
   {
-    HANDLE in = CreateFileA(good.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE in = CreateFileA(good.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
     ASSERT_NE(in, INVALID_HANDLE_VALUE);
     std::vector<char> half(GetFileSize(in, nullptr) / 2);
     DWORD n = 0;
@@ -220,4 +224,21 @@ TEST(Extractor, DamagedArchiveOrUnwritableFileGivesAnErrorRowAndNonzeroExit) {
   ExpectEndedWithALineBreak(run);
   RemoveTree(locked_folder);
   DeleteFileA(cut.c_str());
+}
+
+TEST(Extractor, CreatesPathsBeyondMaxPathAndChineseNames) {
+  UseHiddenConsole(80);
+  const std::string folder = InstallFolder("long names", WinPath(KELVAMO_LONG_NAMES_ARCHIVE));
+  const ExtractorRun run = RunLikeTheInstaller(folder);
+  EXPECT_EQ(run.exit_code, 0u) << run.last_row;
+  ExpectEndedWithALineBreak(run);
+  std::wstring deep = L"\\\\?\\" + Wide(folder);
+  for (int level = 1; level <= 12; ++level) {
+    deep += L"folder_at_level_" + std::to_wstring(level) + L"_of_a_deep_tree\\";
+  }
+  deep += L"deep.txt";
+  EXPECT_GT(deep.size(), static_cast<std::size_t>(MAX_PATH));
+  EXPECT_TRUE(Exists(deep));
+  EXPECT_TRUE(
+      Exists(Wide(folder) + L"\u4e2d\u6587\u76ee\u5f55\\\u5b50\u76ee\u5f55\\\u8bf4\u660e.txt"));
 }

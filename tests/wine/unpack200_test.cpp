@@ -1,9 +1,8 @@
 // The runtime's unpack200 stand-in, run with the command line the installer builds for each
 // packed library: "<folder>jre\bin\unpack200" "<lib>X.jar.pack.gz" "<lib>X.jar".
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <zlib.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -36,7 +35,8 @@ Bytes Gzip(const Bytes& data) {
 // A jar-shaped byte string: zip signature first, end-of-directory record last.
 Bytes Jar(std::size_t size) {
   Bytes jar = {'P', 'K', 3, 4};
-  for (std::size_t i = 0; jar.size() < size - 22; ++i) jar.push_back(static_cast<unsigned char>((i * 7919) >> 5));
+  for (std::size_t i = 0; jar.size() < size - 22; ++i)
+    jar.push_back(static_cast<unsigned char>((i * 7919) >> 5));
   const unsigned char end[22] = {'P', 'K', 5, 6};
   jar.insert(jar.end(), end, end + 22);
   return jar;
@@ -52,7 +52,8 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
 
 Bytes ReadBytes(const std::string& path) {
   Bytes bytes;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return bytes;
   bytes.resize(GetFileSize(h, nullptr));
   DWORD n = 0;
@@ -67,7 +68,8 @@ DWORD RunHidden(std::string command) {
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
     return 0xFFFFFFFF;
   }
   WaitForSingleObject(pi.hProcess, 30000);
@@ -85,13 +87,15 @@ TEST(Unpack200, WritesTheJarForTheInstallersCommandAndNothingOnBadInput) {
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "Program Files\\kelvamo\\";
   const std::string lib = folder + "jre\\lib\\";
-  for (const std::string& dir : {std::string(temp) + "Program Files", folder, folder + "jre",
-                                 folder + "jre\\bin", lib}) {
+  for (const std::string& dir :
+       {std::string(temp) + "Program Files", folder, folder + "jre", folder + "jre\\bin", lib}) {
     CreateDirectoryA(dir.c_str(), nullptr);
   }
-  ASSERT_TRUE(CopyFileA(WinPath(KELVAMO_UNPACK200).c_str(), (folder + "jre\\bin\\unpack200.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(WinPath(KELVAMO_UNPACK200).c_str(),
+                        (folder + "jre\\bin\\unpack200.exe").c_str(), FALSE));
   auto command = [&](const std::string& packed, const std::string& target) {
-    return "\"" + folder + "jre\\bin\\unpack200\" \"" + lib + packed + "\" \"" + lib + target + "\"";
+    return "\"" + folder + "jre\\bin\\unpack200\" \"" + lib + packed + "\" \"" + lib + target +
+           "\"";
   };
 
   const Bytes jar = Jar(300000);

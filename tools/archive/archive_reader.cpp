@@ -53,8 +53,8 @@ class BlockExtractor {
 Status BlockExtractor::Start(const Block& block) {
   lzma_options_lzma lzma2 = {};
   // A dictionary larger than the block's data is never used: don't allocate it.
-  lzma2.dict_size = static_cast<std::uint32_t>(
-      std::max<std::uint64_t>(kMinDictSize, std::min<std::uint64_t>(block.dict_size, block.unpacked_size)));
+  lzma2.dict_size = static_cast<std::uint32_t>(std::max<std::uint64_t>(
+      kMinDictSize, std::min<std::uint64_t>(block.dict_size, block.unpacked_size)));
   lzma_filter filters[3];
   std::size_t n = 0;
   if (block.filter == Filter::kX86Lzma2) filters[n++] = {LZMA_FILTER_X86, nullptr};
@@ -123,7 +123,8 @@ Status BlockExtractor::Run(const Block& block, const Entry* files, std::uint64_t
   lzma_ret ret = LZMA_OK;
   while (st.ok() && ret != LZMA_STREAM_END && block.packed_size > 0) {
     if (stream_.avail_in == 0 && packed_left > 0) {
-      const std::size_t want = packed_left < kChunk ? static_cast<std::size_t>(packed_left) : kChunk;
+      const std::size_t want =
+          packed_left < kChunk ? static_cast<std::size_t>(packed_left) : kChunk;
       st = ReadExactly(source_, in.data(), want);
       if (!st.ok()) break;
       stream_.next_in = in.data();
@@ -134,7 +135,8 @@ Status BlockExtractor::Run(const Block& block, const Entry* files, std::uint64_t
     stream_.avail_out = out.size();
     ret = lzma_code(&stream_, packed_left == 0 ? LZMA_FINISH : LZMA_RUN);
     if (ret != LZMA_OK && ret != LZMA_STREAM_END) {
-      st = Status::Fail(ret == LZMA_MEM_ERROR ? "out of memory" : "damaged archive: bad compressed data");
+      st = Status::Fail(ret == LZMA_MEM_ERROR ? "out of memory"
+                                              : "damaged archive: bad compressed data");
       break;
     }
     st = Deliver(out.data(), out.size() - stream_.avail_out, done);

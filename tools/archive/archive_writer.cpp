@@ -70,7 +70,8 @@ Status BlockPacker::Start(Block& block, const PackOptions& options) {
   if (block.filter == Filter::kX86Lzma2) filters[n++] = {LZMA_FILTER_X86, nullptr};
   filters[n++] = {LZMA_FILTER_LZMA2, &lzma2};
   filters[n] = {LZMA_VLI_UNKNOWN, nullptr};
-  if (lzma_raw_encoder(&stream_, filters) != LZMA_OK) return Status::Fail("cannot start the encoder");
+  if (lzma_raw_encoder(&stream_, filters) != LZMA_OK)
+    return Status::Fail("cannot start the encoder");
   return {};
 }
 
@@ -136,13 +137,14 @@ Status PackBlock(Block& block, std::vector<PackInput>& files, const PackOptions&
 Status CheckInputs(const std::vector<PackInput>& inputs) {
   for (const PackInput& in : inputs) {
     const std::string problem = EntryNameProblem(in.entry.name);
-    if (!problem.empty()) return Status::Fail("cannot store \"" + in.entry.name + "\": it " + problem);
+    if (!problem.empty())
+      return Status::Fail("cannot store \"" + in.entry.name + "\": it " + problem);
   }
   return {};
 }
 
-Status WriteFile(const std::string& path, const std::uint8_t* header, const std::vector<std::uint8_t>& table,
-                 const std::vector<std::uint8_t>& packed) {
+Status WriteFile(const std::string& path, const std::uint8_t* header,
+                 const std::vector<std::uint8_t>& table, const std::vector<std::uint8_t>& packed) {
   File f(std::fopen(path.c_str(), "wb"));
   if (!f) return Status::Fail("cannot create " + path);
   bool ok = std::fwrite(header, 1, kHeaderSize, f.get()) == kHeaderSize &&
@@ -164,12 +166,29 @@ bool LooksLikeX86Code(const std::uint8_t* head, std::size_t size) {
     return machine == 3 || machine == 62;
   }
   if (size < 0x40 || head[0] != 'M' || head[1] != 'Z') return false;
-  const std::size_t pe = head[0x3C] | (head[0x3D] << 8) | (head[0x3E] << 16) | (std::size_t{head[0x3F]} << 24);
-  if (pe > size - 6 || head[pe] != 'P' || head[pe + 1] != 'E' || head[pe + 2] != 0 || head[pe + 3] != 0) {
+  const std::size_t pe =
+      head[0x3C] | (head[0x3D] << 8) | (head[0x3E] << 16) | (std::size_t{head[0x3F]} << 24);
+  if (pe > size - 6 || head[pe] != 'P' || head[pe + 1] != 'E' || head[pe + 2] != 0 ||
+      head[pe + 3] != 0) {
     return false;
   }
   const unsigned machine = head[pe + 4] | (head[pe + 5] << 8);
   return machine == 0x14C || machine == 0x8664;
+}
+
+Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed) {
+  lzma_options_lzma options;
+  lzma_lzma_preset(&options, 9);
+  options.dict_size = TableDictSize(table.size());
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
+  packed.resize(table.size() + table.size() / 16 + 1024);
+  std::size_t out_pos = 0;
+  if (lzma_raw_buffer_encode(filters, nullptr, table.data(), table.size(), packed.data(), &out_pos,
+                             packed.size()) != LZMA_OK) {
+    return Status::Fail("cannot compress the entry table");
+  }
+  packed.resize(out_pos);
+  return {};
 }
 
 Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_path,

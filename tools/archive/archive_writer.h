@@ -29,6 +29,8 @@ struct PackSummary {
 // True for 32- and 64-bit x86 programs and libraries (PE or ELF), judged from their first bytes.
 bool LooksLikeX86Code(const std::uint8_t* head, std::size_t size);
 
+Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed);
+
 Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_path,
                     const PackOptions& options, PackSummary& summary);
 

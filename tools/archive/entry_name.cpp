@@ -85,8 +85,8 @@ std::string EntryNameProblem(std::string_view name) {
   std::size_t start = 0;
   while (true) {
     const std::size_t slash = name.find('/', start);
-    const std::string_view component =
-        name.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
+    const std::string_view component = name.substr(
+        start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
     std::string problem = ComponentProblem(component);
     if (!problem.empty()) return problem;
     if (slash == std::string_view::npos) return {};

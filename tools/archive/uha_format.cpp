@@ -56,7 +56,8 @@ Status DecodeBlocks(const std::uint8_t* p, Table& table, std::size_t count) {
   return {};
 }
 
-// Names must be safe, unique without regard to case, and no file may stand where a folder is needed.
+// Names must be safe, unique without regard to case, and no file may stand where a folder is
+// needed.
 Status CheckNames(const std::vector<Entry>& entries) {
   std::set<std::string> names;
   std::set<std::string> files;
@@ -70,7 +71,8 @@ Status CheckNames(const std::vector<Entry>& entries) {
   for (const std::string& name : names) {
     for (std::size_t slash = name.find('/'); slash != std::string::npos;
          slash = name.find('/', slash + 1)) {
-      if (files.count(name.substr(0, slash)) != 0) return Bad("a file stands where a folder is needed");
+      if (files.count(name.substr(0, slash)) != 0)
+        return Bad("a file stands where a folder is needed");
     }
   }
   return {};
@@ -160,40 +162,20 @@ std::vector<std::uint8_t> EncodeTable(const Table& table) {
   return out;
 }
 
-namespace {
-
-// Both sides derive the table's dictionary from its size, so it need not be stored.
-lzma_options_lzma TableOptions(std::size_t table_size) {
-  lzma_options_lzma options;
-  lzma_lzma_preset(&options, 9);
-  options.dict_size = static_cast<std::uint32_t>(
+std::uint32_t TableDictSize(std::size_t table_size) {
+  return static_cast<std::uint32_t>(
       std::clamp<std::size_t>(table_size, kMinDictSize, std::size_t{8} << 20));
-  return options;
-}
-
-}  // namespace
-
-Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed) {
-  lzma_options_lzma options = TableOptions(table.size());
-  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
-  packed.resize(table.size() + table.size() / 16 + 1024);
-  std::size_t out_pos = 0;
-  if (lzma_raw_buffer_encode(filters, nullptr, table.data(), table.size(), packed.data(), &out_pos,
-                             packed.size()) != LZMA_OK) {
-    return Status::Fail("cannot compress the entry table");
-  }
-  packed.resize(out_pos);
-  return {};
 }
 
 Status UnpackTable(const std::vector<std::uint8_t>& packed, std::uint32_t table_size,
                    std::vector<std::uint8_t>& table) {
-  lzma_options_lzma options = TableOptions(table_size);
+  lzma_options_lzma options = {};  // the decoder takes only the dictionary size
+  options.dict_size = TableDictSize(table_size);
   const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &options}, {LZMA_VLI_UNKNOWN, nullptr}};
   table.assign(table_size, 0);
   std::size_t in_pos = 0, out_pos = 0;
-  const lzma_ret ret = lzma_raw_buffer_decode(filters, nullptr, packed.data(), &in_pos, packed.size(),
-                                              table.data(), &out_pos, table.size());
+  const lzma_ret ret = lzma_raw_buffer_decode(filters, nullptr, packed.data(), &in_pos,
+                                              packed.size(), table.data(), &out_pos, table.size());
   if (ret != LZMA_OK || in_pos != packed.size() || out_pos != table.size()) {
     return Bad("entry table does not decode to its size");
   }
@@ -202,7 +184,11 @@ Status UnpackTable(const std::vector<std::uint8_t>& packed, std::uint32_t table_
 
 Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Table& table) {
   if (bytes.size() != h.table_size) return Bad("entry table size");
-  if (Crc32(bytes.data(), bytes.size()) != h.table_crc32) return Bad("entry table checksum mismatch");
+  if (Crc32(bytes.data(), bytes.size()) != h.table_crc32)
+    return Bad("entry table checksum mismatch");
+  if (std::uint64_t{h.block_count} * kBlockRecordSize > bytes.size()) {
+    return Bad("entry table smaller than its counts");
+  }
   Status st = DecodeBlocks(bytes.data(), table, h.block_count);
   if (!st.ok()) return st;
   std::size_t pos = std::size_t{h.block_count} * kBlockRecordSize;
@@ -212,7 +198,8 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
     if (bytes.size() - pos < kEntryFixedSize) return Bad("entry table cut short");
     const std::uint8_t* p = bytes.data() + pos;
     const std::size_t name_size = p[2] | (std::size_t{p[3]} << 8);
-    if (p[0] > static_cast<std::uint8_t>(EntryKind::kDirectory) || p[1] != 0) return Bad("entry kind");
+    if (p[0] > static_cast<std::uint8_t>(EntryKind::kDirectory) || p[1] != 0)
+      return Bad("entry kind");
     if (bytes.size() - pos - kEntryFixedSize < name_size) return Bad("entry name cut short");
     Entry e;
     e.kind = static_cast<EntryKind>(p[0]);

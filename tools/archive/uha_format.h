@@ -73,8 +73,9 @@ void EncodeHeader(const Header& header, std::uint8_t out[kHeaderSize]);
 Status DecodeHeader(const std::uint8_t in[kHeaderSize], Header& header);
 
 std::vector<std::uint8_t> EncodeTable(const Table& table);
-// The entry table is stored compressed: names repeat their folders over and over.
-Status PackTable(const std::vector<std::uint8_t>& table, std::vector<std::uint8_t>& packed);
+// The entry table is stored compressed (names repeat their folders over and over), with a
+// dictionary that both sides derive from its size.
+std::uint32_t TableDictSize(std::size_t table_size);
 Status UnpackTable(const std::vector<std::uint8_t>& packed, std::uint32_t table_size,
                    std::vector<std::uint8_t>& table);
 // Checks every count, size and name; on success the table is safe to extract.

@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
   ok = ok && WriteText(root / "jre/lib/tzmappings", gen.Prose(8u << 10));
   ok = ok && WriteText(root / "jre/COPYRIGHT", gen.Prose(4u << 10));
   ok = ok && WriteText(root / "jre/LICENSE", gen.Prose(24u << 10));
-  ok = ok && WriteText(root / "jre/release", "JAVA_VERSION=\"1.6.0_45\"\nOS_NAME=\"Windows\"\nOS_ARCH=\"i586\"\n");
+  ok = ok && WriteText(root / "jre/release",
+                       "JAVA_VERSION=\"1.6.0_45\"\nOS_NAME=\"Windows\"\nOS_ARCH=\"i586\"\n");
   ok = ok && Write(root / "lib/kelvamo.jar", gen.Jar("com/kelvamo/app", 900));
   ok = ok && Write(root / "lib/kelvamo-ui.jar", gen.Jar("com/kelvamo/ui", 500));
   for (int i = 0; i < 6; ++i) {
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
   }
   ok = ok && Write(root / "images/splash.bmp", gen.Bitmap(500, 300));
   ok = ok && WriteText(root / "README.txt", "Kelvamo 1.0.0\r\n\r\n" + gen.Prose(6u << 10));
-  ok = ok && WriteText(root / "文档/使用说明.txt", "Kelvamo 1.0.0 使用说明\r\n\r\n" + gen.Prose(2u << 10));
+  ok = ok && WriteText(root / "文档/使用说明.txt",
+                       "Kelvamo 1.0.0 使用说明\r\n\r\n" + gen.Prose(2u << 10));
   return ok ? 0 : 1;
 }

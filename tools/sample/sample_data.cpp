@@ -8,14 +8,17 @@ namespace sample {
 namespace {
 
 const char* const kWords[] = {
-    "get", "set", "create", "update", "remove", "find", "load", "save", "open", "close", "read",
-    "write", "parse", "format", "value", "name", "index", "count", "buffer", "stream", "event",
-    "listener", "handler", "manager", "factory", "builder", "context", "config", "session",
-    "window", "panel", "button", "layout", "model", "view", "cache", "entry", "node", "tree",
-    "list", "map", "key", "state", "action", "resource", "locale", "charset", "decoder", "encoder",
-    "provider", "security", "cipher", "digest", "socket", "channel", "thread", "task", "queue"};
-const char* const kTypes[] = {"Ljava/lang/String;", "I", "J", "Z", "V", "[B", "Ljava/lang/Object;",
-                              "Ljava/util/List;", "Ljava/util/Map;", "D"};
+    "get",     "set",      "create",   "update", "remove",   "find",     "load",    "save",
+    "open",    "close",    "read",     "write",  "parse",    "format",   "value",   "name",
+    "index",   "count",    "buffer",   "stream", "event",    "listener", "handler", "manager",
+    "factory", "builder",  "context",  "config", "session",  "window",   "panel",   "button",
+    "layout",  "model",    "view",     "cache",  "entry",    "node",     "tree",    "list",
+    "map",     "key",      "state",    "action", "resource", "locale",   "charset", "decoder",
+    "encoder", "provider", "security", "cipher", "digest",   "socket",   "channel", "thread",
+    "task",    "queue"};
+const char* const kTypes[] = {
+    "Ljava/lang/String;", "I", "J", "Z", "V", "[B", "Ljava/lang/Object;", "Ljava/util/List;",
+    "Ljava/util/Map;",    "D"};
 // Common opcodes, weighted by repetition: loads, stores, invokes, field access, branches.
 const std::uint8_t kOpcodes[] = {0x2A, 0x2A, 0x2B, 0x1B, 0xB4, 0xB5, 0xB6, 0xB6, 0xB7, 0xB8, 0x12,
                                  0x59, 0xBB, 0x99, 0xA7, 0xB1, 0xAC, 0xB0, 0x3C, 0x84, 0x15, 0xC0};
@@ -51,8 +54,9 @@ Bytes Generator::ClassFile(const std::string& qualified_name) {
     switch (Next(4)) {
       case 0:
       case 1: {
-        const std::string text = Next(3) == 0 ? "(" + std::string(kTypes[Next(10)]) + ")" + kTypes[Next(10)]
-                                              : (Next(4) == 0 ? qualified_name + "$" : "") + Identifier();
+        const std::string text = Next(3) == 0
+                                     ? "(" + std::string(kTypes[Next(10)]) + ")" + kTypes[Next(10)]
+                                     : (Next(4) == 0 ? qualified_name + "$" : "") + Identifier();
         out.push_back(1);
         Put16(out, static_cast<unsigned>(text.size()));
         Append(out, text);
@@ -144,7 +148,8 @@ Bytes Generator::Records(std::size_t bytes) {
     const std::string id = Identifier();
     out.push_back(static_cast<std::uint8_t>(id.size()));
     Append(out, id);
-    for (unsigned k = Next(24); k > 0; --k) out.push_back(static_cast<std::uint8_t>(Next(4) == 0 ? Next(256) : 0));
+    for (unsigned k = Next(24); k > 0; --k)
+      out.push_back(static_cast<std::uint8_t>(Next(4) == 0 ? Next(256) : 0));
   }
   out.resize(bytes);
   return out;
@@ -154,18 +159,22 @@ Bytes Zip(const std::vector<std::pair<std::string, Bytes>>& entries) {
   constexpr std::uint32_t kDosTime = 0x00000000, kDosDate = 0x3C21;  // 2010-01-01 00:00
   Bytes out, central;
   for (const auto& [name, data] : entries) {
-    const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size())));
+    const std::uint32_t crc =
+        static_cast<std::uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size())));
     const std::uint32_t offset = static_cast<std::uint32_t>(out.size());
     Le32(out, 0x04034B50);
     Le16(out, 10), Le16(out, 0), Le16(out, 0), Le16(out, kDosTime), Le16(out, kDosDate);
-    Le32(out, crc), Le32(out, static_cast<std::uint32_t>(data.size())), Le32(out, static_cast<std::uint32_t>(data.size()));
+    Le32(out, crc), Le32(out, static_cast<std::uint32_t>(data.size())),
+        Le32(out, static_cast<std::uint32_t>(data.size()));
     Le16(out, static_cast<unsigned>(name.size())), Le16(out, 0);
     Append(out, name);
     out.insert(out.end(), data.begin(), data.end());
     Le32(central, 0x02014B50);
-    Le16(central, 20), Le16(central, 10), Le16(central, 0), Le16(central, 0), Le16(central, kDosTime);
+    Le16(central, 20), Le16(central, 10), Le16(central, 0), Le16(central, 0),
+        Le16(central, kDosTime);
     Le16(central, kDosDate);
-    Le32(central, crc), Le32(central, static_cast<std::uint32_t>(data.size())), Le32(central, static_cast<std::uint32_t>(data.size()));
+    Le32(central, crc), Le32(central, static_cast<std::uint32_t>(data.size())),
+        Le32(central, static_cast<std::uint32_t>(data.size()));
     Le16(central, static_cast<unsigned>(name.size()));
     for (int i = 0; i < 4; ++i) Le16(central, 0);
     Le32(central, 0), Le32(central, offset);
@@ -175,7 +184,8 @@ Bytes Zip(const std::vector<std::pair<std::string, Bytes>>& entries) {
   out.insert(out.end(), central.begin(), central.end());
   Le32(out, 0x06054B50);
   Le16(out, 0), Le16(out, 0);
-  Le16(out, static_cast<unsigned>(entries.size())), Le16(out, static_cast<unsigned>(entries.size()));
+  Le16(out, static_cast<unsigned>(entries.size())),
+      Le16(out, static_cast<unsigned>(entries.size()));
   Le32(out, static_cast<std::uint32_t>(central.size())), Le32(out, central_offset);
   Le16(out, 0);
   return out;

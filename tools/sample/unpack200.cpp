@@ -16,8 +16,10 @@ bool Unpack(const wchar_t* in_path, const wchar_t* out_path) {
   bool first = true;
   int n = 0;
   while (ok && (n = gzread(in, buf, sizeof buf)) > 0) {
-    // A library is a jar, and it must come out of a gzip stream: anything else was not packed by us.
-    if (first && (gzdirect(in) || n < 4 || buf[0] != 'P' || buf[1] != 'K' || buf[2] != 3 || buf[3] != 4)) {
+    // A library is a jar, and it must come out of a gzip stream: anything else was not packed by
+    // us.
+    if (first &&
+        (gzdirect(in) || n < 4 || buf[0] != 'P' || buf[1] != 'K' || buf[2] != 3 || buf[3] != 4)) {
       ok = false;
     }
     first = false;

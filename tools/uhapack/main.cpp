@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
   if (command == "c") return Pack(argc, argv);
   if (command == "l" && argc == 3) return List(argv[2]);
   if (command == "t" && argc == 3) return Extract(argv[2], "");
-  if (command == "x" && (argc == 3 || argc == 4)) return Extract(argv[2], argc == 4 ? argv[3] : ".");
+  if (command == "x" && (argc == 3 || argc == 4))
+    return Extract(argv[2], argc == 4 ? argv[3] : ".");
   std::fputs(kUsage, stderr);
   return 2;
 }

@@ -55,7 +55,8 @@ Status PosixSink::BeginFile(const Entry& entry) {
   const std::string path = PathOf(entry);
   // Replacing rather than rewriting: a read-only file gives way too, and a link planted at this
   // name is removed instead of followed.
-  if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR) return Fail("cannot replace", path);
+  if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
+    return Fail("cannot replace", path);
   fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd_ < 0) return Fail("cannot create", path);
   return {};
@@ -65,7 +66,8 @@ Status PosixSink::Write(const std::uint8_t* data, std::size_t size) {
   while (fd_ >= 0 && size > 0) {
     const ssize_t n = write(fd_, data, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return Status::Fail(std::string("cannot write: ") + std::strerror(n < 0 ? errno : ENOSPC));
+    if (n <= 0)
+      return Status::Fail(std::string("cannot write: ") + std::strerror(n < 0 ? errno : ENOSPC));
     data += n;
     size -= static_cast<std::size_t>(n);
   }

@@ -6,7 +6,8 @@ namespace uharc {
 
 ConsoleOut::ConsoleOut() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
   DWORD mode = 0;
-  is_console_ = handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr && GetConsoleMode(handle_, &mode);
+  is_console_ =
+      handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr && GetConsoleMode(handle_, &mode);
   code_page_ = GetConsoleOutputCP();
   if (code_page_ == 0) code_page_ = GetACP();
   CPINFO info;

@@ -10,7 +10,8 @@ uha::Status Failure(const char* what, const std::string& name) {
   if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL) {
     return uha::Status::Fail(std::string(what) + " " + name + ": the disk is full");
   }
-  return uha::Status::Fail(std::string(what) + " " + name + " (error " + std::to_string(code) + ")");
+  return uha::Status::Fail(std::string(what) + " " + name + " (error " + std::to_string(code) +
+                           ")");
 }
 
 }  // namespace
@@ -91,8 +92,8 @@ uha::Status Win32Sink::BeginFile(const uha::Entry& entry) {
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // -y: overwrite without asking
   }
-  file_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  file_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                      nullptr);
   if (file_ == INVALID_HANDLE_VALUE) return Failure("cannot create", entry.name);
   current_ = entry.name;
   return {};
