@@ -10,9 +10,14 @@ if [ -f "$PREFIX/lib/liblzma.a" ] && [ -f "$PREFIX/include/lzma.h" ]; then exit 
 WORK=$BUILD_DIR/liblzma-src
 rm -rf "$WORK"
 mkdir -p "$WORK"
-(cd "$WORK" && apt-get source --download-only xz-utils >/dev/null 2>&1)
-tar -C "$WORK" -xf "$WORK"/xz-utils_*.orig.tar.xz
-src=$(find "$WORK" -maxdepth 1 -type d -name 'xz-*' | head -n 1)
+# Unpacked by dpkg-source, so Debian's own fixes are applied on top of upstream.
+if ! (cd "$WORK" && apt-get source xz-utils >"$WORK/apt.log" 2>&1); then
+  cat "$WORK/apt.log" >&2
+  echo "build-liblzma-mingw.sh: apt-get source xz-utils failed" \
+    "(scripts/install-deps.sh adds the deb-src entry it needs)" >&2
+  exit 1
+fi
+src=$(find "$WORK" -maxdepth 1 -type d -name 'xz-utils-*' | head -n 1)
 
 # Only the library: size-optimised, sections split so the extractor links in the decoder alone.
 cmake -S "$src" -B "$WORK/build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \

@@ -358,7 +358,8 @@ TEST(X86Code, RecognisesPeAndElfProgramsOnly) {
 
 TEST(Table, RefusesCountsItsBytesCannotHold) {
   for (const std::uint32_t blocks : {1u, 3u, 0x08000000u}) {
-    const std::vector<std::uint8_t> bytes(40);
+    std::vector<std::uint8_t> bytes(40);
+    bytes[5] = 0x10;  // a first block record that passes: 4 KiB dictionary, nothing in it
     Header h;
     h.block_count = blocks;
     h.table_size = static_cast<std::uint32_t>(bytes.size());

@@ -16,8 +16,28 @@ ConsoleOut::ConsoleOut() : handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
     return;
   }
   for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
-    for (int b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) lead_[b] = true;
+    for (int b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) cells_.lead[b] = true;
   }
+  if (is_console_) MeasureDoubleByteWidth();
+}
+
+// Writes one double-byte character to a scratch screen buffer that is never shown and sees how
+// far the cursor moves: the rows must put the percentage in the same cells on every console.
+void ConsoleOut::MeasureDoubleByteWidth() {
+  const std::string probe = Encode("\xE4\xB8\xAD");  // U+4E2D
+  if (probe.size() != 2 || !cells_.lead[static_cast<unsigned char>(probe[0])]) return;
+  HANDLE scratch =
+      CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
+  if (scratch == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (WriteConsoleA(scratch, probe.data(), 2, &written, nullptr) &&
+      GetConsoleScreenBufferInfo(scratch, &info) &&
+      (info.dwCursorPosition.X == 1 || info.dwCursorPosition.X == 2)) {
+    cells_.double_byte_width = info.dwCursorPosition.X;
+  }
+  CloseHandle(scratch);
 }
 
 std::string ConsoleOut::Encode(const std::string& utf8) const {

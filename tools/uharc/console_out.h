@@ -15,15 +15,17 @@ class ConsoleOut {
   ConsoleOut();
   // Text from UTF-8 into the console's code page; characters it lacks become '?'.
   std::string Encode(const std::string& utf8) const;
-  const LeadBytes& lead() const { return lead_; }
+  const CellModel& cells() const { return cells_; }
   // One call per row, so a reader never sees half of one.
   void Write(const std::string& row) const;
 
  private:
+  void MeasureDoubleByteWidth();
+
   HANDLE handle_;
   bool is_console_;
   UINT code_page_;
-  LeadBytes lead_{};
+  CellModel cells_;
 };
 
 }  // namespace uharc

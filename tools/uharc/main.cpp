@@ -25,7 +25,7 @@ class RowProgress : public uha::ExtractProgress {
     for (char& c : shown) {
       if (c == '/') c = '\\';
     }
-    status_ = uharc::StatusText("Extracting", out_.Encode(shown), out_.lead());
+    status_ = uharc::StatusText("Extracting", out_.Encode(shown), out_.cells());
     ++entries_;
     Show(Percent(done, total));
   }
@@ -42,7 +42,7 @@ class RowProgress : public uha::ExtractProgress {
   }
   void Show(int percent) {
     shown_ = percent;
-    out_.Write(uharc::ProgressRow(status_, percent, out_.lead()));
+    out_.Write(uharc::ProgressRow(status_, percent, out_.cells()));
   }
 
   const uharc::ConsoleOut& out_;
@@ -52,7 +52,7 @@ class RowProgress : public uha::ExtractProgress {
 };
 
 int Fail(const uharc::ConsoleOut& out, const std::string& message, int code) {
-  out.Write(uharc::FinalRow(out.Encode("UHARC: " + message), out.lead()));
+  out.Write(uharc::FinalRow(out.Encode("UHARC: " + message), out.cells()));
   return code;
 }
 
@@ -67,7 +67,7 @@ int Extract(const uharc::ConsoleOut& out, const wchar_t* archive) {
   std::fclose(file);
   if (!st.ok()) return Fail(out, st.error, 1);
   out.Write(uharc::FinalRow("All OK: " + std::to_string(progress.entries()) + " entries extracted",
-                            out.lead()));
+                            out.cells()));
   return 0;
 }
 
