@@ -11,8 +11,6 @@ namespace {
 
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
 const char* const kUninstallValues[] = {"DisplayName", "DisplayVersion", "UninstallString"};
-const int kFolderEdit = 1004;
-const int kStatusEdit = 1004;
 const DWORD kInstallTimeoutMs = 240000;
 
 bool Exists(const std::string& path) {

@@ -9,9 +9,6 @@
 
 namespace {
 
-const int kFolderEdit = 1004;
-const int kStatusEdit = 1004;
-const int kProgressBar = 1005;
 const int kMessageText = 0xFFFF;  // the static of a message box
 const DWORD kInstallTimeoutMs = 240000;
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";

@@ -23,6 +23,10 @@ constexpr int kCancel = 1001;
 constexpr int kBack = 1003;
 constexpr int kYes = 1000;
 constexpr int kNo = 1001;
+// Controls of the pages.
+constexpr int kFolderEdit = 1004;
+constexpr int kStatusEdit = 1004;
+constexpr int kProgressBar = 1005;
 
 // Caption of the wizard and of the exit question.
 extern const wchar_t kWizardCaption[];

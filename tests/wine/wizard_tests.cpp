@@ -9,7 +9,6 @@ namespace {
 const wchar_t kNextCaption[] = L"下一步(N) >";
 const wchar_t kFinishCaption[] = L"完成(F)";
 const wchar_t kDefaultFolder[] = L"C:\\Program Files\\kelvamo\\";
-const int kFolderEdit = 1004;
 const int kBrowse = 1000;
 
 HWND Placeholder(HWND wizard) {
