@@ -29,8 +29,12 @@ for p in "${packages[@]}"; do
 done
 # liblzma for mingw is built from Debian's own source package: that needs a deb-src entry.
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-  sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-    > /etc/apt/sources.list.d/debian-src.sources
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+      > /etc/apt/sources.list.d/debian-src.sources
+  else
+    sed -n -e 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/debian-src.list
+  fi
   need_update=1
 fi
 if [ "${#missing[@]}" -gt 0 ] || [ -n "${need_update:-}" ]; then
