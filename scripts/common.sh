@@ -48,7 +48,7 @@ prepare_prefix() {
     done
     # "宋体" and "SimSun" map to an installed CJK font.
     for face in 宋体 SimSun; do
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d 'WenQuanYi Micro Hei Mono' /f >/dev/null 2>&1
     done
     # No window manager runs on the test display: unmanaged windows spare Wine its two-second wait
     # for one whenever a window is hidden or closed.

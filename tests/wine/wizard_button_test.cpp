@@ -197,7 +197,9 @@ TEST(WizardButton, InnerFrameColoursAndFocusRectangle) {
 
 TEST(WizardButton, CaptionCentredNudgedWhilePressedEmbossedWhenDisabled) {
   ButtonHost host("完成(F)");
-  HFONT font = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "宋体");
+  // Not antialiased, so the caption's ink is exactly the text colour whatever font stands in.
+  HFONT font = CreateFontA(12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                           NONANTIALIASED_QUALITY, 0, "宋体");
   SendMessageA(host.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   MemoryCanvas canvas(kWidth, kHeight);
   HGDIOBJ previous = SelectObject(canvas.dc(), font);
