@@ -1,6 +1,7 @@
 #include "finish/finish_paths.h"
 
 #include "app/product.h"
+#include "framework/dbcs.h"
 
 namespace kelvamo {
 
@@ -19,16 +20,8 @@ std::optional<ShortcutPaths> PlanShortcut(const std::string& installDir, const s
 }
 
 std::string WorkingDirectoryOf(const std::string& target, LeadBytePredicate isLeadByte) {
-  size_t cut = 0;
-  for (size_t i = 0; i < target.size();) {
-    if (isLeadByte(static_cast<unsigned char>(target[i])) && i + 1 < target.size()) {
-      i += 2;
-      continue;
-    }
-    if (target[i] == '\\') cut = i;
-    ++i;
-  }
-  return target.substr(0, cut);
+  const int cut = LastIndexOfCharacter(target, '\\', isLeadByte);
+  return cut < 0 ? std::string() : target.substr(0, static_cast<size_t>(cut));
 }
 
 std::optional<std::string> ApplicationCommandLine(const std::string& installDir) {

@@ -1,8 +1,5 @@
 #include "framework/afx_string.h"
 
-#include <cstdarg>
-#include <cstdio>
-
 #include "framework/afx_app.h"
 #include "framework/dbcs.h"
 
@@ -17,16 +14,6 @@ CString& CString::operator=(const char* text) {
   return *this;
 }
 
-CString& CString::operator+=(const char* text) {
-  if (text) m_text += text;
-  return *this;
-}
-
-CString& CString::operator+=(char ch) {
-  m_text += ch;
-  return *this;
-}
-
 CString CString::Left(int count) const {
   if (count < 0) count = 0;
   return CString(m_text.substr(0, static_cast<size_t>(count)).c_str());
@@ -34,24 +21,6 @@ CString CString::Left(int count) const {
 
 int CString::ReverseFind(char ch) const {
   return kelvamo::LastIndexOfCharacter(m_text, ch, IsAnsiLeadByte);
-}
-
-void CString::Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list measure;
-  va_copy(measure, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  if (length < 0) {
-    m_text.clear();
-  } else {
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::vsnprintf(&text[0], text.size(), format, args);
-    text.resize(static_cast<size_t>(length));
-    m_text.swap(text);
-  }
-  va_end(args);
 }
 
 bool CString::LoadString(UINT id) {

@@ -12,10 +12,6 @@ public:
   CString(const char* text, int length) : m_text(text, length > 0 ? static_cast<size_t>(length) : 0) {}
 
   CString& operator=(const char* text);
-  CString& operator+=(const char* text);
-  CString& operator+=(char ch);
-  CString& operator+=(const CString& other) { return *this += other.GetString(); }
-  friend CString operator+(CString left, const char* right) { return left += right; }
 
   int GetLength() const { return static_cast<int>(m_text.size()); }
   bool IsEmpty() const { return m_text.empty(); }
@@ -27,8 +23,6 @@ public:
   // Byte index of the last whole character equal to `ch`, or -1.
   int ReverseFind(char ch) const;
 
-  // printf-style; the text is measured first, so nothing is cut or overrun.
-  void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // The string resource `id` of the program; false (and empty) when there is none.
   bool LoadString(UINT id);
 
