@@ -9,6 +9,7 @@
 namespace {
 
 constexpr DWORD kPollMs = 300;
+constexpr DWORD kStopTimeoutMs = 5000;
 
 // The console's input or active screen buffer ("CONIN$", "CONOUT$"), whatever the standard
 // handles were set to when the program started: a parent may have handed it pipes.
@@ -111,7 +112,9 @@ bool ExtractorRun::EndedWell(DWORD timeoutMs) const {
 }
 
 void ExtractorRun::Stop() {
-  if (m_process && !HasEnded()) TerminateProcess(m_process, 4);
+  if (m_process && !HasEnded() && TerminateProcess(m_process, 4)) {
+    WaitForSingleObject(m_process, kStopTimeoutMs);
+  }
 }
 
 void HideConsoleWindow() {

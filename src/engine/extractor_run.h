@@ -24,7 +24,8 @@ class ExtractorRun {
   // Waits up to `timeoutMs` for the process to end, dispatching window messages; true only when it
   // ended with exit code 0.
   bool EndedWell(DWORD timeoutMs) const;
-  // Ends a run that is still going, as when the wizard gives up on it.
+  // Ends a run that is still going, as when the wizard gives up on it, and waits (bounded) until
+  // it has gone: only then can its program file and the archive it reads be deleted.
   void Stop();
 
  private:

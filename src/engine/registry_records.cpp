@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/product.h"
 #include "engine/install_paths.h"
 
 const char kAppKey[] = "Software\\kelvamo";
@@ -31,8 +32,8 @@ void WriteRegistryRecords(const std::string& installDir) {
     RegCloseKey(key);
   }
   if (HKEY key = CreateAndOpen(kUninstallKey)) {
-    SetString(key, "DisplayName", "Kelvamo");
-    SetString(key, "DisplayVersion", "1.0.0");
+    SetString(key, "DisplayName", kelvamo::kProductName);
+    SetString(key, "DisplayVersion", kelvamo::kProductVersion);
     std::string uninstall;
     if (kelvamo::BuildUninstallString(installDir, &uninstall)) {
       SetString(key, "UninstallString", uninstall);

@@ -36,7 +36,7 @@ void CExitConfirmDlg::OnYes() {
     RemovePayloadAndUninstallValues(wizard->m_pageFolder.m_strInstallDir.GetString());
   }
   // The wizard's close takes effect once this question's own run has ended.
-  owner->SendMessage(WM_CLOSE);
+  if (owner) owner->SendMessage(WM_CLOSE);
   SendMessage(WM_CLOSE);
 }
 

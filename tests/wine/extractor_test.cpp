@@ -166,15 +166,19 @@ TEST(Extractor, ShowsReadableProgressOnAHiddenConsoleAndEndsOnABlankRow) {
   for (const SHORT width : {SHORT{80}, SHORT{132}}) {
     UseHiddenConsole(width);
     const std::string folder = InstallFolder("progress", WinPath(KELVAMO_PAYLOAD_ARCHIVE));
-    // Twice into the same folder: the second run overwrites everything without asking.
+    const std::wstring root = Wide(folder);
+    // Twice into the same folder: the second run overwrites everything without asking, files
+    // left hidden, system or read-only included.
     for (int pass = 0; pass < 2; ++pass) {
       const ExtractorRun run = RunLikeTheInstaller(folder);
       EXPECT_EQ(run.exit_code, 0u) << run.last_row;
       ExpectWellFormedProgress(run);
       ExpectEndedWithALineBreak(run);
       EXPECT_EQ(run.last_row.rfind("All OK", 0), 0u) << run.last_row;
+      SetFileAttributesW((root + L"kelvamo.exe").c_str(),
+                         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+      SetFileAttributesW((root + L"Uninstall.exe").c_str(), FILE_ATTRIBUTE_READONLY);
     }
-    const std::wstring root = Wide(folder);
     for (const wchar_t* name : {L"kelvamo.exe", L"Uninstall.exe", L"jre\\bin\\unpack200.exe"}) {
       EXPECT_TRUE(Exists(root + name)) << width;
     }

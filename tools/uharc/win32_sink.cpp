@@ -89,8 +89,11 @@ uha::Status Win32Sink::BeginFile(const uha::Entry& entry) {
   if (st.ok()) st = PathOf(entry.name, path);
   if (!st.ok()) return st;
   const DWORD attrs = GetFileAttributesW(path.c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // -y: overwrite without asking
+  // -y: overwrite without asking. CREATE_ALWAYS refuses a read-only file, and a hidden or system
+  // one unless the same bits are asked for, so those go first.
+  const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & blocking)) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   file_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                       nullptr);
