@@ -145,7 +145,11 @@ bool WizardDriver::VisiblePage(WizardPage* page) const {
   return visible == 1;
 }
 
-void WizardDriver::Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void WizardDriver::Click(HWND dialog, int id) {
+  // As with the mouse: a disabled or hidden button cannot be clicked.
+  HWND button = GetDlgItem(dialog, id);
+  if (IsWindowEnabled(button) && IsWindowVisible(button)) PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 void WizardDriver::PressKey(UINT virtualKey) const {
   GUITHREADINFO info = {};

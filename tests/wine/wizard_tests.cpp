@@ -121,22 +121,23 @@ TEST(Wizard, CloseAndCancelAskBeforeQuittingAndNoChangesNothing) {
   ASSERT_TRUE(setup.Start());
   ASSERT_TRUE(setup.WaitForPage(WizardPage::Welcome));
 
-  setup.SystemCommand(SC_CLOSE);
+  WizardDriver::Click(setup.Wizard(), kCancel);
   HWND question = OpenQuestion(setup);
   ASSERT_NE(question, nullptr);
   AnswerNo(setup, question);
   ASSERT_TRUE(setup.WaitForPage(WizardPage::Welcome));
 
-  // From step 3 the Close item is grayed; the command still asks.
+  // From step 3 Cancel is disabled and the Close item grayed; the Close command still asks.
   ClickAndExpectPage(setup, kNext, WizardPage::Folder);
   ClickAndExpectPage(setup, kNext, WizardPage::Progress);
+  EXPECT_FALSE(WizardDriver::Enabled(setup.Button(kCancel)));
   setup.SystemCommand(SC_CLOSE);
   question = OpenQuestion(setup);
   ASSERT_NE(question, nullptr);
   AnswerNo(setup, question);
   EXPECT_TRUE(setup.WaitForPage(WizardPage::Progress));
 
-  WizardDriver::Click(setup.Wizard(), kCancel);
+  setup.SystemCommand(SC_CLOSE);
   question = OpenQuestion(setup);
   ASSERT_NE(question, nullptr);
   WizardDriver::Click(question, kYes);
