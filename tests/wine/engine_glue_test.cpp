@@ -8,32 +8,9 @@
 #include "engine/install_paths.h"
 #include "engine/payload.h"
 #include "engine/unpack_run.h"
+#include "test_files.h"
 
 namespace {
-
-std::string ReadFileText(const std::string& path) {
-  std::string text;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  char chunk[4096];
-  DWORD count = 0;
-  while (ReadFile(file, chunk, sizeof(chunk), &count, nullptr) && count > 0) text.append(chunk, count);
-  CloseHandle(file);
-  return text;
-}
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD count = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &count, nullptr);
-  CloseHandle(file);
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // The bytes of one payload resource linked into this test program.
 std::string ResourceBytes(WORD id) {

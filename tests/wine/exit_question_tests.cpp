@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/process_list.h"
+#include "test_files.h"
 #include "wizard_driver.h"
 
 namespace {
@@ -12,10 +13,6 @@ namespace {
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
 const char* const kUninstallValues[] = {"DisplayName", "DisplayVersion", "UninstallString"};
 const DWORD kInstallTimeoutMs = 240000;
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 bool HasKey(const char* keyPath) {
   HKEY key;
@@ -60,8 +57,6 @@ int ExtractedEntries(const std::string& folder) {
   FindClose(search);
   return count;
 }
-
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 // Opens the question with the window menu's Close command (Cancel is disabled from the install
 // start on) and answers it.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 namespace {
 
 std::string WinPath(std::string unix_path) {
@@ -148,16 +150,6 @@ void ExpectWellFormedProgress(const ExtractorRun& run) {
     last_percent = percent;
   }
   EXPECT_GE(rows_with_text, 3) << "a 100 ms poller should see several progress rows";
-}
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring Wide(const std::string& ansi) {
-  wchar_t buf[MAX_PATH];
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, buf, MAX_PATH);
-  return n > 0 ? buf : L"";
 }
 
 }  // namespace

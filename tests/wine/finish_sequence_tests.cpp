@@ -8,6 +8,7 @@
 #include "command_record.h"
 #include "engine/process_list.h"
 #include "link_reader.h"
+#include "test_files.h"
 #include "wizard_driver.h"
 
 namespace {
@@ -34,10 +35,6 @@ const std::string kCommonStartupLink = ShellFolder(CSIDL_COMMON_STARTUP) + "\\Ke
 const std::string kDesktopLink = ShellFolder(CSIDL_DESKTOP) + "\\Kelvamo.lnk";
 const std::string kGroup = ShellFolder(CSIDL_COMMON_STARTMENU) + "\\Kelvamo";
 const std::string kGroupLinks[] = {kGroup + "\\Kelvamo.lnk", kGroup + "\\卸载.lnk"};
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 void RemoveEveryShortcut() {
   for (const auto& link : {kUserStartupLink, kCommonStartupLink, kDesktopLink})

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
 #include "wizard_driver.h"
 
 namespace {
@@ -12,12 +13,6 @@ namespace {
 const int kMessageText = 0xFFFF;  // the static of a message box
 const DWORD kInstallTimeoutMs = 240000;
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 std::string Narrow(const std::wstring& text) {
   char bytes[512] = {};

@@ -1,0 +1,40 @@
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char chunk[4096];
+  DWORD count = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &count, nullptr) && count > 0) text.append(chunk, count);
+  CloseHandle(file);
+  return text;
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD count = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &count, nullptr);
+  CloseHandle(file);
+}
+
+std::wstring Wide(const std::string& ansi) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  if (n <= 0) return L"";
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], n);
+  wide.resize(static_cast<size_t>(n - 1));
+  return wide;
+}

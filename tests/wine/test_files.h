@@ -1,0 +1,16 @@
+#pragma once
+// Files and texts as the Windows tests look at them.
+#include <windows.h>
+
+#include <string>
+
+bool Exists(const std::string& path);
+bool Exists(const std::wstring& path);
+
+// The whole file, or "<missing>" when it cannot be opened.
+std::string ReadFileText(const std::string& path);
+// Creates or replaces the file; a file that cannot be made fails the running test.
+void WriteFileText(const std::string& path, const std::string& text);
+
+// ANSI text (the code page of the test process) as UTF-16.
+std::wstring Wide(const std::string& ansi);
