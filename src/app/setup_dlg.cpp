@@ -4,12 +4,11 @@
 #include "app/install_dir.h"
 #include "app/wizard_steps.h"
 #include "finish/finish_sequence.h"
+#include "framework/ansi_lead_byte.h"
 #include "pages/exit_confirm_dlg.h"
 #include "res/resource.h"
 
 namespace {
-
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
 const char kFinishCaption[] = "完成(F)";
 
@@ -86,8 +85,8 @@ void CSetupDlg::OnNext() {
   ++m_nStep;
   if (m_nStep == 3) {
     m_pageFolder.UpdateData(true);
-    m_pageFolder.m_strInstallDir =
-        kelvamo::NormaliseInstallDir(m_pageFolder.m_strInstallDir.GetString(), IsAnsiLeadByte).c_str();
+    m_pageFolder.m_strInstallDir = kelvamo::NormaliseInstallDir(
+        m_pageFolder.m_strInstallDir.GetString(), kelvamo::IsAnsiLeadByte).c_str();
     m_pageProgress.StartInstall();
   }
   if (m_nStep == 5) RunFinishSequence(*this);

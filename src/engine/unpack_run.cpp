@@ -2,12 +2,11 @@
 
 #include "engine/install_paths.h"
 #include "engine/message_pump.h"
+#include "framework/ansi_lead_byte.h"
 
 namespace {
 
 constexpr DWORD kSpacingMs = 100;
-
-bool IsDbcsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 bool IsFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -45,7 +44,7 @@ bool UnpackRun::StartFolder(const std::string& installDir, const std::string& fo
 
 bool UnpackRun::StartOne(const std::string& installDir, const std::string& folder,
                          const char* packedName) {
-  const std::string target = kelvamo::UnpackTargetName(packedName, IsDbcsLeadByte);
+  const std::string target = kelvamo::UnpackTargetName(packedName, kelvamo::IsAnsiLeadByte);
   std::string command;
   if (!kelvamo::BuildUnpackCommand(installDir, folder, packedName, target, &command)) {
     return Fail(folder + packedName);

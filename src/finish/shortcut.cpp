@@ -3,18 +3,13 @@
 #include <shlobj.h>
 
 #include "finish/finish_paths.h"
+#include "framework/ansi_lead_byte.h"
 
 static_assert(kelvamo::kFolderDesktop == CSIDL_DESKTOP);
 static_assert(kelvamo::kFolderUserStartup == CSIDL_STARTUP);
 static_assert(kelvamo::kFolderCommonStartMenu == CSIDL_COMMON_STARTMENU);
 static_assert(kelvamo::kFolderCommonStartup == CSIDL_COMMON_STARTUP);
 static_assert(kelvamo::kFolderAltStartup == CSIDL_ALTSTARTUP);
-
-namespace {
-
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
-}  // namespace
 
 BOOL CreateShortcut(LPCSTR pszTarget, LPCSTR pszLinkFile) {
   IShellLinkA* link = nullptr;
@@ -23,7 +18,7 @@ BOOL CreateShortcut(LPCSTR pszTarget, LPCSTR pszLinkFile) {
     return FALSE;
   }
   link->SetPath(pszTarget);
-  link->SetWorkingDirectory(kelvamo::WorkingDirectoryOf(pszTarget, IsAnsiLeadByte).c_str());
+  link->SetWorkingDirectory(kelvamo::WorkingDirectoryOf(pszTarget, kelvamo::IsAnsiLeadByte).c_str());
   link->SetDescription("Shortcut");
   link->SetShowCmd(SW_SHOW);
 

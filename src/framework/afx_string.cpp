@@ -1,13 +1,8 @@
 #include "framework/afx_string.h"
 
 #include "framework/afx_app.h"
+#include "framework/ansi_lead_byte.h"
 #include "framework/dbcs.h"
-
-namespace {
-
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
-
-}  // namespace
 
 CString& CString::operator=(const char* text) {
   m_text = text ? text : "";
@@ -20,7 +15,7 @@ CString CString::Left(int count) const {
 }
 
 int CString::ReverseFind(char ch) const {
-  return kelvamo::LastIndexOfCharacter(m_text, ch, IsAnsiLeadByte);
+  return kelvamo::LastIndexOfCharacter(m_text, ch, kelvamo::IsAnsiLeadByte);
 }
 
 bool CString::LoadString(UINT id) {
