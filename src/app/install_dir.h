@@ -5,9 +5,6 @@
 
 namespace kelvamo {
 
-// Lead bytes of GBK (code page 936), for code that runs without the Windows API.
-bool IsGbkLeadByte(unsigned char byte);
-
 // Gives the folder text its final form when the wizard leaves the folder page: trailing spaces
 // removed, then trailing backslashes, then exactly one backslash appended. Trims whole characters,
 // so a trail byte that happens to equal '\\' or ' ' is kept.

@@ -1,7 +1,6 @@
 #include "engine/install_paths.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace kelvamo {
 
@@ -36,17 +35,8 @@ bool BuildPackSearchPattern(const std::string& folder, std::string* out) {
 }
 
 std::string UnpackTargetName(const std::string& packedName, LeadBytePredicate isLeadByte) {
-  size_t keep = 0;
-  for (size_t i = 0; i < packedName.size();) {
-    const bool doubleByte =
-        isLeadByte(static_cast<unsigned char>(packedName[i])) && i + 1 < packedName.size();
-    const size_t width = doubleByte ? 2 : 1;
-    const bool inSuffixSet =
-        packedName[i] != '\0' && std::strchr(kPackSuffix, packedName[i]) != nullptr;
-    if (doubleByte || !inSuffixSet) keep = i + width;
-    i += width;
-  }
-  return packedName.substr(0, keep);
+  return packedName.substr(
+      0, LengthWithoutTrailing(packedName, packedName.size(), kPackSuffix, isLeadByte));
 }
 
 bool BuildUnpackCommand(const std::string& installDir, const std::string& folder,

@@ -98,6 +98,11 @@ TEST(ConsoleRow, CompletionOverSequencesOfRows) {
     }
     EXPECT_EQ(endedAt, c.endsAt) << c.what;
   }
+  // No progress tick yet: a blank row is not the end even after a status with text.
+  std::string status = "Extracting kelvamo.exe";
+  int ticks = 0;
+  EXPECT_FALSE(TakeRow(blank, status, ticks).ended);
+  EXPECT_EQ(ticks, 1);
 }
 
 TEST(ConsoleRow, ProgressTicksCarryTheBarValueAndTheStatus) {
