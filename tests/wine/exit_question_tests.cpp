@@ -38,12 +38,6 @@ void SetValue(const char* keyPath, const char* name, const std::string& text) {
   RegCloseKey(key);
 }
 
-void MakeFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  CloseHandle(file);
-}
-
 // Files in `folder` other than the two payload files.
 int ExtractedEntries(const std::string& folder) {
   int count = 0;
@@ -110,8 +104,8 @@ TEST(ExitQuestion, YesAtStepsOneAndTwoStopsTheExtractorAndTouchesNothingElse) {
   CreateDirectoryA(folder.c_str(), nullptr);
   for (int step = 1; step <= 2; ++step) {
     SCOPED_TRACE(testing::Message() << "step " << step);
-    MakeFile(folder + "kelvamo.uha");
-    MakeFile(folder + "UHARC.EXE");
+    WriteFileText(folder + "kelvamo.uha", "");
+    WriteFileText(folder + "UHARC.EXE", "");
     for (const char* name : kUninstallValues) SetValue(kUninstallKey, name, "kept");
     FakeExtractor extractor;
 

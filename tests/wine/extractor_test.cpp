@@ -191,18 +191,9 @@ TEST(Extractor, DamagedArchiveOrUnwritableFileGivesAnErrorRowAndNonzeroExit) {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   const std::string cut = std::string(temp) + "cut.uha";
-  {
-    HANDLE in = CreateFileA(good.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-    ASSERT_NE(in, INVALID_HANDLE_VALUE);
-    std::vector<char> half(GetFileSize(in, nullptr) / 2);
-    DWORD n = 0;
-    ReadFile(in, half.data(), static_cast<DWORD>(half.size()), &n, nullptr);
-    CloseHandle(in);
-    HANDLE out = CreateFileA(cut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    WriteFile(out, half.data(), n, &n, nullptr);
-    CloseHandle(out);
-  }
+  const std::string whole = ReadFileText(good);
+  ASSERT_NE(whole, "<missing>");
+  WriteFileText(cut, whole.substr(0, whole.size() / 2));
   const std::string folder = InstallFolder("damaged", cut);
   ExtractorRun run = RunLikeTheInstaller(folder);
   EXPECT_NE(run.exit_code, 0u);

@@ -135,8 +135,7 @@ TEST_F(FinishSequence, AllOptionsMakeEveryShortcutStartTheApplicationAndTheBrows
   // A group folder left from an earlier installation is used as it is.
   CreateDirectoryA(kGroup.c_str(), nullptr);
   const std::string earlierFile = kGroup + "\\readme.txt";
-  CloseHandle(
-      CreateFileA(earlierFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  WriteFileText(earlierFile, "");
 
   ASSERT_TRUE(browser_.installed());
   const long elapsed = FinishWith(kAllChecked);

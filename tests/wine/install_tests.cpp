@@ -185,11 +185,7 @@ TEST_F(InstallTest, ExistingFolderWithStalePayloadFiles) {
   const std::string folder = "C:\\kelvamo stale\\";
   CreateDirectoryA(folder.c_str(), nullptr);
   for (const char* name : {"kelvamo.uha", "UHARC.EXE"}) {
-    HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    const std::string stale(300000, 'S');
-    DWORD written = 0;
-    WriteFile(file, stale.data(), static_cast<DWORD>(stale.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFileText(folder + name, std::string(300000, 'S'));
   }
   StartInstallInto(folder);
   bool sawPayload = false;
