@@ -4,6 +4,7 @@
 #include "pages/folder_page.h"
 #include "pages/progress_page.h"
 #include "pages/welcome_page.h"
+#include "res/resource.h"
 #include "ui/wizard_button.h"
 
 // The wizard: four pages laid over the placeholder rectangle, one visible per step, and the Back,
@@ -46,9 +47,9 @@ protected:
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
-    ON_BN_CLICKED(1000, OnNext)
-    ON_BN_CLICKED(1003, OnBack)
-    ON_BN_CLICKED(1001, OnCancelButton)
+    ON_BN_CLICKED(IDC_NEXT, OnNext)
+    ON_BN_CLICKED(IDC_BACK, OnBack)
+    ON_BN_CLICKED(IDC_CANCEL_BUTTON, OnCancelButton)
     ON_BN_CLICKED(IDOK, OnEnterKey)
     ON_BN_CLICKED(IDCANCEL, OnEscapeKey)
   END_MSG_MAP()

@@ -4,9 +4,9 @@ namespace kelvamo {
 
 namespace {
 
-constexpr size_t kStatusCells = 60;
-constexpr size_t kTensCell = 76;
-constexpr size_t kUnitsCell = 77;
+constexpr size_t kStatusCells = uharc::kTextCells;
+constexpr size_t kTensCell = uharc::kTensColumn;
+constexpr size_t kUnitsCell = uharc::kUnitsColumn;
 
 std::string WithoutTrailingBlanks(std::string text) {
   text.erase(text.find_last_not_of(' ') + 1);

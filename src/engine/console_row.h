@@ -2,18 +2,20 @@
 #include <array>
 #include <string>
 
+#include "uharc_console.h"
+
 namespace kelvamo {
 
-// The character byte of each of the 80 cells of one console row, as read back from the screen
-// buffer; cells the read did not reach hold 0.
-constexpr size_t kRowCells = 80;
+// The character byte of each cell of one console row, as read back from the screen buffer; cells
+// the read did not reach hold 0.
+constexpr size_t kRowCells = uharc::kConsoleWidth;
 using RowCells = std::array<char, kRowCells>;
 
-// Status text of a row: the bytes of cells 0 to 59, up to the first zero byte.
+// Status text of a row: the bytes of the extractor's text cells, up to the first zero byte.
 std::string RowText(const RowCells& cells);
 
-// Bar value from the extractor's percentage cells 76 (tens, a space below 10) and 77 (units),
-// taken as signed bytes. Unread or non-digit cells give values outside 0..100 that the bar clamps.
+// Bar value from the extractor's percentage cells, tens (a space below 10) and units, taken as
+// signed bytes. Unread or non-digit cells give values outside 0..100 that the bar clamps.
 int ProgressValue(const RowCells& cells);
 
 // The extraction has ended when the row turned into a single blank after a row with text, and at

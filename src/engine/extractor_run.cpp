@@ -5,6 +5,7 @@
 #include "engine/install_paths.h"
 #include "engine/message_pump.h"
 #include "engine/process_list.h"
+#include "uharc_console.h"
 
 namespace {
 
@@ -108,13 +109,13 @@ bool ExtractorRun::HasEnded() const {
 bool ExtractorRun::EndedWell(DWORD timeoutMs) const {
   DWORD code = STILL_ACTIVE;
   return m_process && WaitPumping(m_process, timeoutMs) && GetExitCodeProcess(m_process, &code) &&
-         code == 0;
+         code == uharc::kExitOk;
 }
 
-void ExtractorRun::Stop() {
-  if (m_process && !HasEnded() && TerminateProcess(m_process, 4)) {
-    WaitForSingleObject(m_process, kStopTimeoutMs);
-  }
+bool ExtractorRun::Stop() {
+  if (!m_process || HasEnded()) return true;
+  return TerminateProcess(m_process, uharc::kExitTerminated) &&
+         WaitForSingleObject(m_process, kStopTimeoutMs) == WAIT_OBJECT_0;
 }
 
 void HideConsoleWindow() {

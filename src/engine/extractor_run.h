@@ -25,8 +25,9 @@ class ExtractorRun {
   // ended with exit code 0.
   bool EndedWell(DWORD timeoutMs) const;
   // Ends a run that is still going, as when the wizard gives up on it, and waits (bounded) until
-  // it has gone: only then can its program file and the archive it reads be deleted.
-  void Stop();
+  // it has gone: only then can its program file and the archive it reads be deleted. False when it
+  // is still going.
+  bool Stop();
 
  private:
   HANDLE m_process = nullptr;

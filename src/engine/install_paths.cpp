@@ -4,8 +4,6 @@
 
 namespace kelvamo {
 
-const char kArchiveName[] = "kelvamo.uha";
-const char kExtractorName[] = "UHARC.EXE";
 const char kLibFolder[] = "jre\\lib\\";
 const char kLibExtFolder[] = "jre\\lib\\ext\\";
 
@@ -14,24 +12,26 @@ namespace {
 constexpr size_t kMaxPathLength = 259;  // MAX_PATH without its NUL
 constexpr char kPackSuffix[] = ".pack.gz";
 
-bool FitsBuffer(const std::string& text, size_t bufferSize) { return text.size() < bufferSize; }
+bool FitsBuffer(size_t length, size_t bufferSize) { return length < bufferSize; }
 
 }  // namespace
 
-bool BuildUninstallString(const std::string& installDir, std::string* out) {
-  *out = '"' + installDir + "uninstall.exe\"";
-  return FitsBuffer(*out, kPathBufferSize);
+std::optional<std::string> BuildUninstallString(const std::string& installDir) {
+  std::string text = '"' + installDir + kUninstallCommandFile + '"';
+  if (!FitsBuffer(text.size(), kPathBufferSize)) return std::nullopt;
+  return text;
 }
 
-bool BuildExtractorCommand(const std::string& installDir, std::string* out) {
-  *out = '"' + installDir + '\\' + kExtractorName + "\" x -y \"" + installDir + '\\' +
+std::optional<std::string> BuildExtractorCommand(const std::string& installDir) {
+  if (!FitsBuffer(installDir.size(), kPathBufferSize)) return std::nullopt;
+  return '"' + installDir + '\\' + kExtractorName + "\" x -y \"" + installDir + '\\' +
          kArchiveName + '"';
-  return FitsBuffer(installDir, kPathBufferSize);
 }
 
-bool BuildPackSearchPattern(const std::string& folder, std::string* out) {
-  *out = folder + '*' + kPackSuffix;
-  return FitsBuffer(*out, kSearchPatternSize);
+std::optional<std::string> BuildPackSearchPattern(const std::string& folder) {
+  std::string text = folder + '*' + kPackSuffix;
+  if (!FitsBuffer(text.size(), kSearchPatternSize)) return std::nullopt;
+  return text;
 }
 
 std::string UnpackTargetName(const std::string& packedName, LeadBytePredicate isLeadByte) {
@@ -39,24 +39,20 @@ std::string UnpackTargetName(const std::string& packedName, LeadBytePredicate is
       0, LengthWithoutTrailing(packedName, packedName.size(), kPackSuffix, isLeadByte));
 }
 
-bool BuildUnpackCommand(const std::string& installDir, const std::string& folder,
-                        const std::string& packedName, const std::string& targetName,
-                        std::string* out) {
+std::optional<std::string> BuildUnpackCommand(const std::string& installDir,
+                                              const std::string& folder,
+                                              const std::string& packedName,
+                                              const std::string& targetName) {
   char command[kCommandBufferSize];
   const int length = std::snprintf(command, sizeof(command),
                                    "\"%sjre\\bin\\unpack200\" \"%s%s\" \"%s%s\"", installDir.c_str(),
                                    folder.c_str(), packedName.c_str(), folder.c_str(),
                                    targetName.c_str());
-  if (length < 0 || static_cast<size_t>(length) >= sizeof(command)) {
-    out->clear();
-    return false;
-  }
-  out->assign(command, static_cast<size_t>(length));
-  return true;
+  if (length < 0 || static_cast<size_t>(length) >= sizeof(command)) return std::nullopt;
+  return std::string(command, static_cast<size_t>(length));
 }
 
 bool InstallDirFitsEveryBuffer(const std::string& installDir) {
-  std::string text;
   const std::string deepestFolder = installDir + kLibExtFolder;
   // The longest packed library a search there can return: its path fills MAX_PATH.
   const size_t suffixLength = sizeof(kPackSuffix) - 1;
@@ -65,11 +61,10 @@ bool InstallDirFitsEveryBuffer(const std::string& installDir) {
     nameLength = kMaxPathLength - deepestFolder.size();
   }
   const std::string longestName = std::string(nameLength - suffixLength, 'x') + kPackSuffix;
-  return BuildUninstallString(installDir, &text) && BuildExtractorCommand(installDir, &text) &&
-         BuildPackSearchPattern(installDir + kLibFolder, &text) &&
-         BuildPackSearchPattern(deepestFolder, &text) &&
+  return BuildUninstallString(installDir) && BuildExtractorCommand(installDir) &&
+         BuildPackSearchPattern(installDir + kLibFolder) && BuildPackSearchPattern(deepestFolder) &&
          BuildUnpackCommand(installDir, deepestFolder, longestName,
-                            UnpackTargetName(longestName, IsGbkLeadByte), &text);
+                            UnpackTargetName(longestName, IsGbkLeadByte));
 }
 
 }  // namespace kelvamo

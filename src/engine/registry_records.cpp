@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "app/product.h"
-#include "engine/install_paths.h"
+#include <utility>
+#include <vector>
 
-const char kAppKey[] = "Software\\kelvamo";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
+#include "engine/install_paths.h"
+#include "kelvamo_product.h"
 
 namespace {
 
@@ -19,25 +19,31 @@ HKEY CreateAndOpen(const char* name) {
 }
 
 // A REG_SZ value with its terminating NUL counted in the length.
-void SetString(HKEY key, const char* name, const std::string& text) {
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
+bool SetString(HKEY key, const char* name, const std::string& text) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+using Values = std::vector<std::pair<const char*, std::string>>;
+
+// Writes the values in order, each one even after another failed; false when the key could not be
+// opened or a value was not written.
+bool WriteValues(const char* keyName, const Values& values) {
+  HKEY key = CreateAndOpen(keyName);
+  if (!key) return false;
+  bool all = true;
+  for (const auto& [name, text] : values) all = SetString(key, name, text) && all;
+  RegCloseKey(key);
+  return all;
 }
 
 }  // namespace
 
-void WriteRegistryRecords(const std::string& installDir) {
-  if (HKEY key = CreateAndOpen(kAppKey)) {
-    SetString(key, "Path", installDir);
-    RegCloseKey(key);
-  }
-  if (HKEY key = CreateAndOpen(kUninstallKey)) {
-    SetString(key, "DisplayName", kelvamo::kProductName);
-    SetString(key, "DisplayVersion", kelvamo::kProductVersion);
-    std::string uninstall;
-    if (kelvamo::BuildUninstallString(installDir, &uninstall)) {
-      SetString(key, "UninstallString", uninstall);
-    }
-    RegCloseKey(key);
-  }
+bool WriteRegistryRecords(const std::string& installDir) {
+  const bool app = WriteValues(kelvamo::kAppKey, {{"Path", installDir}});
+  Values entry = {{"DisplayName", kelvamo::kProductName},
+                  {"DisplayVersion", kelvamo::kProductVersion}};
+  const auto uninstall = kelvamo::BuildUninstallString(installDir);
+  if (uninstall) entry.emplace_back("UninstallString", *uninstall);
+  return WriteValues(kelvamo::kUninstallKey, entry) && app && uninstall.has_value();
 }

@@ -25,10 +25,10 @@ bool UnpackRun::Fail(const std::string& what) {
 }
 
 bool UnpackRun::StartFolder(const std::string& installDir, const std::string& folder) {
-  std::string pattern;
-  if (!kelvamo::BuildPackSearchPattern(folder, &pattern)) return Fail(folder);
+  const auto pattern = kelvamo::BuildPackSearchPattern(folder);
+  if (!pattern) return Fail(folder);
   WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
+  HANDLE search = FindFirstFileA(pattern->c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return true;
   bool started = true;
   do {
@@ -45,16 +45,14 @@ bool UnpackRun::StartFolder(const std::string& installDir, const std::string& fo
 bool UnpackRun::StartOne(const std::string& installDir, const std::string& folder,
                          const char* packedName) {
   const std::string target = kelvamo::UnpackTargetName(packedName, kelvamo::IsAnsiLeadByte);
-  std::string command;
-  if (!kelvamo::BuildUnpackCommand(installDir, folder, packedName, target, &command)) {
-    return Fail(folder + packedName);
-  }
+  auto command = kelvamo::BuildUnpackCommand(installDir, folder, packedName, target);
+  if (!command) return Fail(folder + packedName);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION process = {};
-  const bool started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+  const bool started = CreateProcessA(nullptr, command->data(), nullptr, nullptr, FALSE, 0, nullptr,
                                       nullptr, &startup, &process);
   if (started) {
     CloseHandle(process.hThread);

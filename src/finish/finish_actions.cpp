@@ -22,40 +22,39 @@ class ComScope {
   ComScope& operator=(const ComScope&) = delete;
 };
 
-void MakeShortcut(const std::string& installDir, const char* file, const std::string& folder,
+bool MakeShortcut(const std::string& installDir, const char* file, const std::string& folder,
                   const char* linkName) {
-  if (auto paths = PlanShortcut(installDir, file, folder, linkName)) {
-    CreateShortcut(paths->target.c_str(), paths->link.c_str());
-  }
+  const auto paths = PlanShortcut(installDir, file, folder, linkName);
+  return paths && CreateShortcut(paths->target.c_str(), paths->link.c_str());
 }
 
-void MakeShortcutInFolder(const std::string& installDir, const std::vector<int>& folderChoices) {
+bool MakeShortcutInFolder(const std::string& installDir, const std::vector<int>& folderChoices) {
   ComScope com;
-  if (auto folder = FindShellFolder(folderChoices)) {
-    MakeShortcut(installDir, kApplicationFile, *folder, kLinkName);
-  }
+  const auto folder = FindShellFolder(folderChoices);
+  return folder && MakeShortcut(installDir, kApplicationFile, *folder, kLinkName);
 }
 
 }  // namespace
 
-void MakeStartupShortcut(const std::string& installDir) {
-  MakeShortcutInFolder(installDir, StartupFolderChoices(IsOsVersion5() != FALSE));
+bool MakeStartupShortcut(const std::string& installDir) {
+  return MakeShortcutInFolder(installDir, StartupFolderChoices(IsOsVersion5() != FALSE));
 }
 
-void MakeDesktopShortcut(const std::string& installDir) {
-  MakeShortcutInFolder(installDir, {kFolderDesktop});
+bool MakeDesktopShortcut(const std::string& installDir) {
+  return MakeShortcutInFolder(installDir, {kFolderDesktop});
 }
 
-void MakeStartMenuGroup(const std::string& installDir) {
+bool MakeStartMenuGroup(const std::string& installDir) {
   auto startMenu = FindShellFolder({kFolderCommonStartMenu});
   auto group = startMenu ? JoinWithin(*startMenu, kGroupName, kLinkPathCapacity) : std::nullopt;
-  if (!group) return;
+  if (!group) return false;
   CreateDirectoryA(group->c_str(), nullptr);  // an existing group is reused
   ComScope com;
-  MakeShortcut(installDir, kApplicationFile, *group, kLinkName);
-  MakeShortcut(installDir, kUninstallerFile, *group, kUninstallerLinkName);
+  const bool application = MakeShortcut(installDir, kApplicationFile, *group, kLinkName);
+  return MakeShortcut(installDir, kUninstallerFile, *group, kUninstallerLinkName) && application;
 }
 
-void StartInstalledApplication(const std::string& installDir) {
-  if (auto command = ApplicationCommandLine(installDir)) WinExec(command->c_str(), SW_SHOW);
+bool StartInstalledApplication(const std::string& installDir) {
+  const auto command = ApplicationCommandLine(installDir);
+  return command && WinExec(command->c_str(), SW_SHOW) > 31;
 }

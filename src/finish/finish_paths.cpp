@@ -1,6 +1,5 @@
 #include "finish/finish_paths.h"
 
-#include "app/product.h"
 #include "framework/dbcs.h"
 
 namespace kelvamo {

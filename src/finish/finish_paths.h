@@ -4,17 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "app/install_dir.h"
+#include "framework/dbcs.h"
+#include "kelvamo_product.h"
 
 namespace kelvamo {
 
 // Room for a shortcut's target and for a link file's path, terminating NUL included.
 constexpr size_t kTargetPathCapacity = 256;
 constexpr size_t kLinkPathCapacity = 260;
-
-// The installed programs that shortcuts and the run-now option point to.
-constexpr char kApplicationFile[] = "kelvamo.exe";
-constexpr char kUninstallerFile[] = "Uninstall.exe";
 
 // Shell folder numbers (the platform's CSIDL values) that shortcuts go into.
 enum ShellFolder : int {

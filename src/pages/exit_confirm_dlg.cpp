@@ -28,6 +28,7 @@ bool CExitConfirmDlg::OnInitDialog() {
 }
 
 void CExitConfirmDlg::OnYes() {
+  // The rollback takes back what it can; the wizard closes whatever the outcome.
   StopExtractor();
   CWnd* owner = GetParent();
   // Only during the installation are there payload files and uninstall values to take back.

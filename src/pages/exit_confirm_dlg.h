@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/afx.h"
+#include "res/resource.h"
 #include "ui/dialog_colours.h"
 #include "ui/wizard_button.h"
 
@@ -22,8 +23,8 @@ protected:
   HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
 
   BEGIN_MSG_MAP(CExitConfirmDlg, CDialog)
-    ON_BN_CLICKED(1000, OnYes)
-    ON_BN_CLICKED(1001, OnNo)
+    ON_BN_CLICKED(IDC_YES_BUTTON, OnYes)
+    ON_BN_CLICKED(IDC_NO_BUTTON, OnNo)
     ON_WM_CTLCOLOR()
   END_MSG_MAP()
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/afx.h"
+#include "res/resource.h"
 #include "ui/dialog_colours.h"
 
 // Step 2: the install folder, typed into the edit or picked with Browse. Holds the one copy of
@@ -20,6 +21,6 @@ protected:
 
   BEGIN_MSG_MAP(CFolderPage, CDialog)
     ON_WM_CTLCOLOR()
-    ON_BN_CLICKED(1000, OnBrowse)
+    ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
   END_MSG_MAP()
 };

@@ -11,6 +11,7 @@
 #include "engine/payload.h"
 #include "engine/registry_records.h"
 #include "pages/progress_page.h"
+#include "pages/rollback.h"
 
 namespace {
 
@@ -29,11 +30,6 @@ const char kExtractorNotStarted[] = "无法启动解压程序!";
 const char kInstallFailed[] = "安装失败!请按“取消”退出安装程序。";
 const char kCannotWrite[] = "无法写入 ";
 const char kCannotUnpack[] = "无法展开 ";
-
-void DeletePayloadFiles(const std::string& dir) {
-  DeleteFileA((dir + kelvamo::kArchiveName).c_str());
-  DeleteFileA((dir + kelvamo::kExtractorName).c_str());
-}
 
 }  // namespace
 
@@ -54,7 +50,7 @@ void CProgressPage::StartInstall() {
 
   PayloadCopy archive;
   archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
-  WriteRegistryRecords(dir);
+  WriteRegistryRecords(dir);  // records that could not be written do not stop the installation
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
   }
@@ -77,9 +73,10 @@ bool CProgressPage::WriteExtractor() {
 }
 
 void CProgressPage::RunExtractor(const std::string& dir) {
-  std::string command;
-  if (!kelvamo::BuildExtractorCommand(dir, &command) || !m_extractor.Start(dir, command) ||
+  const auto command = kelvamo::BuildExtractorCommand(dir);
+  if (!command || !m_extractor.Start(dir, *command) ||
       !m_extractor.WaitUntilListed(kListedTimeoutMs)) {
+    // Back to the folder page whether or not the clean-up succeeded.
     m_extractor.Stop();
     DeletePayloadFiles(dir);
     return ReturnToFolderPage(kExtractorNotStarted);

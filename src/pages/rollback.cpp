@@ -4,14 +4,15 @@
 
 #include "engine/install_paths.h"
 #include "engine/process_list.h"
-#include "engine/registry_records.h"
+#include "kelvamo_product.h"
+#include "uharc_console.h"
 
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;
+using kelvamo::kUninstallKey;
 
 namespace {
 
-const DWORD kExtractorExitCode = 4;
 const DWORD kExtractorEndWaitMs = 5000;
 
 }  // namespace
@@ -25,21 +26,26 @@ bool DeleteRegistryValue(const char* keyPath, const char* valueName) {
   return deleted;
 }
 
-void StopExtractor() {
+bool StopExtractor() {
   const DWORD pid = FindProcessByName(kExtractorName);
-  if (pid == 0) return;
+  if (pid == 0) return true;
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-  if (!process) return;
-  if (TerminateProcess(process, kExtractorExitCode)) {
-    WaitForSingleObject(process, kExtractorEndWaitMs);
-  }
+  if (!process) return false;
+  const bool terminated = TerminateProcess(process, uharc::kExitTerminated);
+  if (terminated) WaitForSingleObject(process, kExtractorEndWaitMs);
   CloseHandle(process);
+  return terminated;
 }
 
-void RemovePayloadAndUninstallValues(const std::string& installDir) {
-  DeleteFileA((installDir + kArchiveName).c_str());
-  DeleteFileA((installDir + kExtractorName).c_str());
+bool DeletePayloadFiles(const std::string& installDir) {
+  const bool archive = DeleteFileA((installDir + kArchiveName).c_str());
+  return DeleteFileA((installDir + kExtractorName).c_str()) && archive;
+}
+
+bool RemovePayloadAndUninstallValues(const std::string& installDir) {
+  bool removed = DeletePayloadFiles(installDir);
   for (const char* value : {"DisplayName", "DisplayVersion", "UninstallString"}) {
-    DeleteRegistryValue(kUninstallKey, value);
+    removed = DeleteRegistryValue(kUninstallKey, value) && removed;
   }
+  return removed;
 }

@@ -8,9 +8,13 @@
 bool DeleteRegistryValue(const char* keyPath, const char* valueName);
 
 // Terminates the first running extractor, if any, and waits a few seconds at most for it to end,
-// so it no longer holds the payload files.
-void StopExtractor();
+// so it no longer holds the payload files. False when one runs that could not be terminated.
+bool StopExtractor();
 
-// Deletes the two payload files from the install folder (which ends with a backslash) and the
-// uninstall entry's "DisplayName", "DisplayVersion" and "UninstallString". Failures are skipped.
-void RemovePayloadAndUninstallValues(const std::string& installDir);
+// Deletes the two payload files from the install folder (which ends with a backslash); false when
+// either could not be deleted, the other is still tried.
+bool DeletePayloadFiles(const std::string& installDir);
+
+// Deletes the payload files and the uninstall entry's "DisplayName", "DisplayVersion" and
+// "UninstallString". Each is tried even after another failed; false when any was not removed.
+bool RemovePayloadAndUninstallValues(const std::string& installDir);

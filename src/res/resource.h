@@ -29,6 +29,17 @@
 #define IDC_STARTUP 1007
 #define IDC_DESKTOP 1008
 #define IDC_RUN_NOW 1009
+// Texts of the pages and the exit question: the title and text beside the welcome and finish
+// banners, the heading and subheading beside the folder and progress headers.
+#define IDC_WELCOME_TEXT 1007
+#define IDC_WELCOME_TITLE 1008
+#define IDC_HEADING 1007
+#define IDC_SUBHEADING 1008
+#define IDC_FOLDER_TEXT 1009
+#define IDC_FOLDER_GROUP 1010
+#define IDC_FINISH_TITLE 1011
+#define IDC_FINISH_TEXT 1012
+#define IDC_QUESTION_TEXT 1008
 
 // The window menu's About command.
 #define IDM_ABOUTBOX 0x0010

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "res/resource.h"
+
 namespace kelvamo {
 
 namespace {
@@ -18,25 +20,36 @@ struct Rule {
 };
 
 constexpr Rule kRules[] = {
-    {kWelcomePageId, 1008, true, {17, kFontSemibold}, true},
-    {kWelcomePageId, 1007, true, {13, kFontNormal}, true},
-    {kWelcomePageId, kAnyOtherControl, true, kNoFont, false},
-    {kFolderPageId, 1007, true, {14, kFontSemibold}, false},
-    {kFolderPageId, 1008, true, {13, kFontNormal}, false},
-    {kFolderPageId, 1009, false, {13, kFontNormal}, false},
-    {kFolderPageId, 1010, false, {13, kFontExtraLight}, false},
-    {kFolderPageId, 1000, false, {13, kFontExtraLight}, false},
-    {kProgressPageId, 1007, true, {14, kFontSemibold}, false},
-    {kProgressPageId, 1008, true, {13, kFontNormal}, false},
-    {kFinishPageId, 1011, true, {17, kFontSemibold}, false},
-    {kFinishPageId, 1012, true, {14, kFontNormal}, false},
-    {kFinishPageId, 1006, true, {14, kFontNormal}, false},
-    {kFinishPageId, 1007, true, {14, kFontNormal}, false},
-    {kFinishPageId, 1008, true, {14, kFontNormal}, false},
-    {kFinishPageId, 1009, true, {14, kFontNormal}, false},
-    {kFinishPageId, kAnyOtherControl, true, kNoFont, false},
-    {kExitConfirmId, 1008, true, kNoFont, false},
+    {IDD_WELCOME_PAGE, IDC_WELCOME_TITLE, true, {17, kFontSemibold}, true},
+    {IDD_WELCOME_PAGE, IDC_WELCOME_TEXT, true, {13, kFontNormal}, true},
+    {IDD_WELCOME_PAGE, kAnyOtherControl, true, kNoFont, false},
+    {IDD_FOLDER_PAGE, IDC_HEADING, true, {14, kFontSemibold}, false},
+    {IDD_FOLDER_PAGE, IDC_SUBHEADING, true, {13, kFontNormal}, false},
+    {IDD_FOLDER_PAGE, IDC_FOLDER_TEXT, false, {13, kFontNormal}, false},
+    {IDD_FOLDER_PAGE, IDC_FOLDER_GROUP, false, {13, kFontExtraLight}, false},
+    {IDD_FOLDER_PAGE, IDC_BROWSE, false, {13, kFontExtraLight}, false},
+    {IDD_PROGRESS_PAGE, IDC_HEADING, true, {14, kFontSemibold}, false},
+    {IDD_PROGRESS_PAGE, IDC_SUBHEADING, true, {13, kFontNormal}, false},
+    {IDD_FINISH_PAGE, IDC_FINISH_TITLE, true, {17, kFontSemibold}, false},
+    {IDD_FINISH_PAGE, IDC_FINISH_TEXT, true, {14, kFontNormal}, false},
+    {IDD_FINISH_PAGE, IDC_START_MENU, true, {14, kFontNormal}, false},
+    {IDD_FINISH_PAGE, IDC_STARTUP, true, {14, kFontNormal}, false},
+    {IDD_FINISH_PAGE, IDC_DESKTOP, true, {14, kFontNormal}, false},
+    {IDD_FINISH_PAGE, IDC_RUN_NOW, true, {14, kFontNormal}, false},
+    {IDD_FINISH_PAGE, kAnyOtherControl, true, kNoFont, false},
+    {IDD_EXIT_CONFIRM, IDC_QUESTION_TEXT, true, kNoFont, false},
 };
+
+// The dialogs set fonts only on controls in the styled range: a rule outside it would go unseen.
+constexpr bool EveryRuleInStyledRange() {
+  for (const Rule& rule : kRules) {
+    const bool styled =
+        rule.controlId >= kFirstStyledControlId && rule.controlId <= kLastStyledControlId;
+    if (!styled && rule.controlId != kAnyOtherControl) return false;
+  }
+  return true;
+}
+static_assert(EveryRuleInStyledRange());
 
 const Rule* FindRule(int dialogId, int controlId) {
   const Rule* anyOther = nullptr;

@@ -3,16 +3,16 @@
 
 // Background colour and font of the wizard pages' and the exit question's controls, answered when
 // the platform asks a dialog for a control's colours.
+// Dialogs and controls are named by their resource ids (res/resource.h).
 namespace kelvamo {
-
-constexpr int kWelcomePageId = 129;
-constexpr int kFolderPageId = 130;
-constexpr int kProgressPageId = 131;
-constexpr int kFinishPageId = 134;
-constexpr int kExitConfirmId = 135;
 
 // Request kinds, as the framework numbers them.
 constexpr unsigned kCtlColorStatic = 6;
+
+// Every control id the table names lies in this range; a dialog's own id and its image statics
+// fall outside it.
+constexpr int kFirstStyledControlId = 1000;
+constexpr int kLastStyledControlId = 1012;
 
 constexpr int kFontExtraLight = 200;
 constexpr int kFontNormal = 400;

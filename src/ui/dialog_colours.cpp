@@ -8,11 +8,9 @@ const COLORREF kWhite = RGB(255, 255, 255);
 const BYTE kModernDefaultPitch = FF_MODERN | DEFAULT_PITCH;
 const char kFontFace[] = "宋体";
 
-// Every control id the look table may name; the dialog's own id and image statics fall outside.
-const int kFirstControlId = 1000;
-const int kLastControlId = 1012;
-
 }  // namespace
+
+static_assert(kCtlColorStatic == CTLCOLOR_STATIC);
 
 CDialogColours::CDialogColours(int dialogId) : m_nDialogId(dialogId) {
   m_brushWhite.CreateSolidBrush(kWhite);
@@ -42,7 +40,7 @@ HBRUSH CDialogColours::Apply(CDC* dc, CWnd* control, UINT kind, HBRUSH defaultBr
 }
 
 void CDialogColours::SetControlFonts(CWnd* dialog) {
-  for (int id = kFirstControlId; id <= kLastControlId; ++id) {
+  for (int id = kFirstStyledControlId; id <= kLastStyledControlId; ++id) {
     CFont* font = FontFor(CtlColorStyleFor(m_nDialogId, id, kCtlColorStatic).font);
     HWND control = ::GetDlgItem(*dialog, id);
     if (!font || !control) continue;

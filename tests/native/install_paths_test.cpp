@@ -14,43 +14,38 @@ std::string DirOfLength(size_t length) { return "C:\\" + std::string(length - 4,
 }  // namespace
 
 TEST(InstallPaths, TextsForTheDefaultFolder) {
-  std::string text;
-  ASSERT_TRUE(BuildUninstallString(kDefaultDir, &text));
-  EXPECT_EQ(text, "\"C:\\Program Files\\kelvamo\\uninstall.exe\"");
-  ASSERT_TRUE(BuildExtractorCommand(kDefaultDir, &text));
-  EXPECT_EQ(text,
+  EXPECT_EQ(BuildUninstallString(kDefaultDir), "\"C:\\Program Files\\kelvamo\\uninstall.exe\"");
+  EXPECT_EQ(BuildExtractorCommand(kDefaultDir),
             "\"C:\\Program Files\\kelvamo\\\\UHARC.EXE\" x -y "
             "\"C:\\Program Files\\kelvamo\\\\kelvamo.uha\"");
-  ASSERT_TRUE(BuildPackSearchPattern(kDefaultDir + kLibExtFolder, &text));
-  EXPECT_EQ(text, "C:\\Program Files\\kelvamo\\jre\\lib\\ext\\*.pack.gz");
-  ASSERT_TRUE(BuildUnpackCommand(kDefaultDir, kDefaultDir + kLibFolder, "rt.jar.pack.gz", "rt.jar",
-                                 &text));
-  EXPECT_EQ(text,
+  EXPECT_EQ(BuildPackSearchPattern(kDefaultDir + kLibExtFolder),
+            "C:\\Program Files\\kelvamo\\jre\\lib\\ext\\*.pack.gz");
+  EXPECT_EQ(BuildUnpackCommand(kDefaultDir, kDefaultDir + kLibFolder, "rt.jar.pack.gz", "rt.jar"),
             "\"C:\\Program Files\\kelvamo\\jre\\bin\\unpack200\" "
             "\"C:\\Program Files\\kelvamo\\jre\\lib\\rt.jar.pack.gz\" "
             "\"C:\\Program Files\\kelvamo\\jre\\lib\\rt.jar\"");
 }
 
 TEST(InstallPaths, EachBufferRefusesOneCharacterTooMany) {
-  std::string text;
   // Quoted uninstall string: folder + 15 characters within 254.
-  EXPECT_TRUE(BuildUninstallString(DirOfLength(239), &text));
-  EXPECT_FALSE(BuildUninstallString(DirOfLength(240), &text));
+  EXPECT_TRUE(BuildUninstallString(DirOfLength(239)));
+  EXPECT_FALSE(BuildUninstallString(DirOfLength(240)));
   // The extraction step copies the folder into 255 bytes.
-  EXPECT_TRUE(BuildExtractorCommand(DirOfLength(254), &text));
-  EXPECT_FALSE(BuildExtractorCommand(DirOfLength(255), &text));
+  EXPECT_TRUE(BuildExtractorCommand(DirOfLength(254)));
+  EXPECT_FALSE(BuildExtractorCommand(DirOfLength(255)));
   // Search pattern: folder argument of at most 250 characters.
-  EXPECT_TRUE(BuildPackSearchPattern(DirOfLength(250), &text));
-  EXPECT_EQ(text.size(), 259u);
-  EXPECT_FALSE(BuildPackSearchPattern(DirOfLength(251), &text));
+  const auto pattern = BuildPackSearchPattern(DirOfLength(250));
+  ASSERT_TRUE(pattern);
+  EXPECT_EQ(pattern->size(), 259u);
+  EXPECT_FALSE(BuildPackSearchPattern(DirOfLength(251)));
   // Command line: 1023 characters. 25 fixed characters, then the five strings.
   const std::string dir = DirOfLength(300);
   const std::string folder = DirOfLength(300);
   const std::string fits(1023 - 25 - 900 - 50, 'n');
-  ASSERT_TRUE(BuildUnpackCommand(dir, folder, fits, std::string(50, 't'), &text));
-  EXPECT_EQ(text.size(), 1023u);
-  EXPECT_FALSE(BuildUnpackCommand(dir, folder, fits + 'n', std::string(50, 't'), &text));
-  EXPECT_TRUE(text.empty());
+  const auto command = BuildUnpackCommand(dir, folder, fits, std::string(50, 't'));
+  ASSERT_TRUE(command);
+  EXPECT_EQ(command->size(), 1023u);
+  EXPECT_FALSE(BuildUnpackCommand(dir, folder, fits + 'n', std::string(50, 't')));
 }
 
 TEST(InstallPaths, FolderCheckTakesTheTightestBuffer) {

@@ -1,3 +1,4 @@
+#include "res/resource.h"
 #include "ui/ctl_color_table.h"
 #include "ui/pointer_tracker.h"
 
@@ -62,14 +63,14 @@ TEST(CtlColorTable, PicksTheRowByDialogControlAndRequestKind) {
     bool white;
     FontChoice font;
   } cases[] = {
-      {kWelcomePageId, 1008, kCtlColorStatic, true, {17, 600}},
-      {kWelcomePageId, 1008, kButton, true, {0, 0}},  // welcome fonts go with static requests only
-      {kWelcomePageId, 0xFFFF, kCtlColorStatic, true, {0, 0}},  // any other control: white
-      {kFolderPageId, 1000, kButton, false, {13, 200}},  // browse: font, standard colours
-      {kExitConfirmId, 1000, kButton, false, {0, 0}},    // same id, the question's Yes
-      {kFinishPageId, 1007, kButton, true, {14, 400}},   // a check box here, a title on 130/131
-      {kProgressPageId, 1007, kCtlColorStatic, true, {14, 600}},
-      {kFolderPageId, kFolderPageId, kDialog, false, {0, 0}},
+      {IDD_WELCOME_PAGE, 1008, kCtlColorStatic, true, {17, 600}},
+      {IDD_WELCOME_PAGE, 1008, kButton, true, {0, 0}},  // welcome fonts: static requests only
+      {IDD_WELCOME_PAGE, 0xFFFF, kCtlColorStatic, true, {0, 0}},  // any other control: white
+      {IDD_FOLDER_PAGE, 1000, kButton, false, {13, 200}},  // browse: font, standard colours
+      {IDD_EXIT_CONFIRM, 1000, kButton, false, {0, 0}},   // same id, the question's Yes
+      {IDD_FINISH_PAGE, 1007, kButton, true, {14, 400}},  // a check box here, a title on 130/131
+      {IDD_PROGRESS_PAGE, 1007, kCtlColorStatic, true, {14, 600}},
+      {IDD_FOLDER_PAGE, IDD_FOLDER_PAGE, kDialog, false, {0, 0}},
       {102, 1007, kCtlColorStatic, false, {0, 0}},  // a dialog without a handler of its own
   };
   for (const auto& c : cases) {
@@ -82,10 +83,10 @@ TEST(CtlColorTable, PicksTheRowByDialogControlAndRequestKind) {
 }
 
 TEST(CtlColorTable, FontsMadeOncePerDialog) {
-  EXPECT_EQ(FontsOfDialog(kWelcomePageId), (std::vector<FontChoice>{{17, 600}, {13, 400}}));
-  EXPECT_EQ(FontsOfDialog(kFolderPageId),
+  EXPECT_EQ(FontsOfDialog(IDD_WELCOME_PAGE), (std::vector<FontChoice>{{17, 600}, {13, 400}}));
+  EXPECT_EQ(FontsOfDialog(IDD_FOLDER_PAGE),
             (std::vector<FontChoice>{{14, 600}, {13, 400}, {13, 200}}));
-  EXPECT_EQ(FontsOfDialog(kProgressPageId), (std::vector<FontChoice>{{14, 600}, {13, 400}}));
-  EXPECT_EQ(FontsOfDialog(kFinishPageId), (std::vector<FontChoice>{{17, 600}, {14, 400}}));
-  EXPECT_TRUE(FontsOfDialog(kExitConfirmId).empty());
+  EXPECT_EQ(FontsOfDialog(IDD_PROGRESS_PAGE), (std::vector<FontChoice>{{14, 600}, {13, 400}}));
+  EXPECT_EQ(FontsOfDialog(IDD_FINISH_PAGE), (std::vector<FontChoice>{{17, 600}, {14, 400}}));
+  EXPECT_TRUE(FontsOfDialog(IDD_EXIT_CONFIRM).empty());
 }

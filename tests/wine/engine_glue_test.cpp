@@ -8,7 +8,11 @@
 #include "engine/install_paths.h"
 #include "engine/payload.h"
 #include "engine/unpack_run.h"
+#include "kelvamo_product.h"
 #include "test_files.h"
+
+using kelvamo::kArchiveName;
+using kelvamo::kExtractorName;
 
 namespace {
 
@@ -41,12 +45,13 @@ std::string FreshFolder(const char* name) {
 
 TEST(PayloadCopy, WritesTheWholeResourceOverStaleFilesAndReportsFailures) {
   const std::string folder = FreshFolder("payload");
-  const std::string path = folder + "\\kelvamo.uha";  // the doubled separator names the same file
-  WriteFileText(folder + "kelvamo.uha", std::string(100000, 's'));
+  // The doubled separator names the same file.
+  const std::string path = folder + '\\' + kArchiveName;
+  WriteFileText(folder + kArchiveName, std::string(100000, 's'));
   PayloadCopy copy;
   ASSERT_TRUE(copy.Load(kArchiveResource));
   EXPECT_TRUE(copy.WriteTo(path.c_str()));
-  EXPECT_EQ(ReadFileText(folder + "kelvamo.uha"), ResourceBytes(kArchiveResource));
+  EXPECT_EQ(ReadFileText(folder + kArchiveName), ResourceBytes(kArchiveResource));
   EXPECT_FALSE(copy.WriteTo(path.c_str())) << "the copy is released once written";
 
   EXPECT_FALSE(copy.Load(999));
@@ -64,9 +69,11 @@ class ExtractorRunTest : public testing::Test {
     folder_ = FreshFolder(name);
     PayloadCopy copy;
     ASSERT_TRUE(copy.Load(kExtractorResource));
-    ASSERT_TRUE(copy.WriteTo((folder_ + "\\UHARC.EXE").c_str()));
-    WriteFileText(folder_ + "kelvamo.uha", script);
-    ASSERT_TRUE(kelvamo::BuildExtractorCommand(folder_, &command_));
+    ASSERT_TRUE(copy.WriteTo((folder_ + '\\' + kExtractorName).c_str()));
+    WriteFileText(folder_ + kArchiveName, script);
+    const auto command = kelvamo::BuildExtractorCommand(folder_);
+    ASSERT_TRUE(command);
+    command_ = *command;
   }
   std::string folder_;
   std::string command_;

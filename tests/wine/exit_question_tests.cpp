@@ -5,12 +5,17 @@
 #include <string>
 
 #include "engine/process_list.h"
+#include "kelvamo_product.h"
 #include "test_files.h"
 #include "wizard_driver.h"
 
+using kelvamo::kApplicationFile;
+using kelvamo::kArchiveName;
+using kelvamo::kExtractorName;
+using kelvamo::kUninstallKey;
+
 namespace {
 
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
 const char* const kUninstallValues[] = {"DisplayName", "DisplayVersion", "UninstallString"};
 const DWORD kInstallTimeoutMs = 240000;
 
@@ -46,7 +51,7 @@ int ExtractedEntries(const std::string& folder) {
   if (search == INVALID_HANDLE_VALUE) return 0;
   do {
     const std::string name = entry.cFileName;
-    if (name != "." && name != ".." && name != "kelvamo.uha" && name != "UHARC.EXE") ++count;
+    if (name != "." && name != ".." && name != kArchiveName && name != kExtractorName) ++count;
   } while (FindNextFileA(search, &entry));
   FindClose(search);
   return count;
@@ -71,14 +76,14 @@ public:
     folder.erase(folder.find_last_of('\\') + 1);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    const std::string exe = std::string(temp) + "UHARC.EXE";
+    const std::string exe = std::string(temp) + kExtractorName;
     CopyFileA((folder + "idle_child.exe").c_str(), exe.c_str(), FALSE);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     std::string command = '"' + exe + '"';
     CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                    &m_process);
-    WaitUntil([] { return FindProcessByName("UHARC.EXE") != 0; });
+    WaitUntil([] { return FindProcessByName(kExtractorName) != 0; });
   }
   ~FakeExtractor() {
     TerminateProcess(m_process.hProcess, 0);
@@ -104,8 +109,8 @@ TEST(ExitQuestion, YesAtStepsOneAndTwoStopsTheExtractorAndTouchesNothingElse) {
   CreateDirectoryA(folder.c_str(), nullptr);
   for (int step = 1; step <= 2; ++step) {
     SCOPED_TRACE(testing::Message() << "step " << step);
-    WriteFileText(folder + "kelvamo.uha", "");
-    WriteFileText(folder + "UHARC.EXE", "");
+    WriteFileText(folder + kArchiveName, "");
+    WriteFileText(folder + kExtractorName, "");
     for (const char* name : kUninstallValues) SetValue(kUninstallKey, name, "kept");
     FakeExtractor extractor;
 
@@ -122,12 +127,12 @@ TEST(ExitQuestion, YesAtStepsOneAndTwoStopsTheExtractorAndTouchesNothingElse) {
     EXPECT_EQ(setup.WaitForExit(), 0u);
 
     EXPECT_EQ(extractor.ExitCode(), 4u) << "the extractor is ended at every step";
-    EXPECT_TRUE(Exists(folder + "kelvamo.uha"));
-    EXPECT_TRUE(Exists(folder + "UHARC.EXE"));
+    EXPECT_TRUE(Exists(folder + kArchiveName));
+    EXPECT_TRUE(Exists(folder + kExtractorName));
     for (const char* name : kUninstallValues) EXPECT_EQ(Value(kUninstallKey, name), "kept") << name;
   }
-  DeleteFileA((folder + "kelvamo.uha").c_str());
-  DeleteFileA((folder + "UHARC.EXE").c_str());
+  DeleteFileA((folder + kArchiveName).c_str());
+  DeleteFileA((folder + kExtractorName).c_str());
 }
 
 TEST(ExitQuestion, NoLeavesTheWizardAsItWasAndUsable) {
@@ -173,9 +178,9 @@ protected:
   // What "是(Y)" leaves at step 3: keys, "Path" and every extracted file.
   void ExpectKeptAfterYes(const std::string& folder) {
     EXPECT_EQ(setup.WaitForExit(), 0u);
-    EXPECT_EQ(FindProcessByName("UHARC.EXE"), 0u);
-    EXPECT_FALSE(Exists(folder + "kelvamo.uha"));
-    EXPECT_FALSE(Exists(folder + "UHARC.EXE"));
+    EXPECT_EQ(FindProcessByName(kExtractorName), 0u);
+    EXPECT_FALSE(Exists(folder + kArchiveName));
+    EXPECT_FALSE(Exists(folder + kExtractorName));
     for (const char* name : kUninstallValues) {
       EXPECT_EQ(Value(kUninstallKey, name), "<none>") << name;
     }
@@ -194,11 +199,11 @@ TEST_F(RollbackAtStepThree, YesDuringExtractionEndsTheExtractorAndTakesBackPaylo
   ASSERT_TRUE(WaitUntil(
       [&] {
         return WizardDriver::Text(status).compare(0, 11, L"Extracting ") == 0 &&
-               FindProcessByName("UHARC.EXE") != 0;
+               FindProcessByName(kExtractorName) != 0;
       },
       kInstallTimeoutMs))
       << "the extraction was never seen running";
-  const DWORD extractorPid = FindProcessByName("UHARC.EXE");
+  const DWORD extractorPid = FindProcessByName(kExtractorName);
   HANDLE extractor = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, extractorPid);
   Answer(setup, kYes);
   ExpectKeptAfterYes(folder);
@@ -218,8 +223,8 @@ TEST_F(RollbackAtStepThree, YesAfterCompletionStillTakesBackTheValues) {
                WizardDriver::Text(status) == L"Completing...";
       },
       kInstallTimeoutMs));
-  EXPECT_TRUE(WaitUntil([&] { return !Exists(folder + "UHARC.EXE"); }));
+  EXPECT_TRUE(WaitUntil([&] { return !Exists(folder + kExtractorName); }));
   Answer(setup, kYes);
   ExpectKeptAfterYes(folder);
-  EXPECT_TRUE(Exists(folder + "kelvamo.exe"));
+  EXPECT_TRUE(Exists(folder + kApplicationFile));
 }

@@ -6,7 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "kelvamo_product.h"
 #include "test_files.h"
+
+using kelvamo::kArchiveName;
+using kelvamo::kExtractorName;
 
 namespace {
 
@@ -91,8 +95,9 @@ std::string InstallFolder(const std::string& name, const std::string& archive) {
   const std::string folder = std::string(temp) + "uharc " + name + "\\";
   RemoveTree(folder);
   CreateDirectoryA(folder.c_str(), nullptr);
-  EXPECT_TRUE(CopyFileA(WinPath(KELVAMO_EXTRACTOR).c_str(), (folder + "UHARC.EXE").c_str(), FALSE));
-  EXPECT_TRUE(CopyFileA(archive.c_str(), (folder + "kelvamo.uha").c_str(), FALSE));
+  EXPECT_TRUE(
+      CopyFileA(WinPath(KELVAMO_EXTRACTOR).c_str(), (folder + kExtractorName).c_str(), FALSE));
+  EXPECT_TRUE(CopyFileA(archive.c_str(), (folder + kArchiveName).c_str(), FALSE));
   return folder;
 }
 

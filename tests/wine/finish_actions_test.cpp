@@ -6,6 +6,9 @@
 #include "command_record.h"
 #include "finish/finish_paths.h"
 #include "finish/shortcut.h"
+#include "kelvamo_product.h"
+
+using kelvamo::kApplicationFile;
 
 namespace {
 
@@ -49,8 +52,8 @@ TEST_F(FinishActions, InstalledApplicationStartsByItsQuotedPath) {
   // A space in the folder must not start "...\\kelvamo_shortcuts\\kelvamo.exe" with arguments.
   const std::string installDir = folder_ + "\\kelvamo test\\";
   CreateDirectoryA(installDir.c_str(), nullptr);
-  const std::string application = installDir + "kelvamo.exe";
-  const std::string decoy = Made("kelvamo.exe");
+  const std::string application = installDir + kApplicationFile;
+  const std::string decoy = Made(kApplicationFile);
   ASSERT_TRUE(CopyFileA(RecorderProgram().c_str(), application.c_str(), FALSE));
   ASSERT_TRUE(CopyFileA(RecorderProgram().c_str(), decoy.c_str(), FALSE));
   {

@@ -7,9 +7,13 @@
 #include "browser_stand_in.h"
 #include "command_record.h"
 #include "engine/process_list.h"
+#include "kelvamo_product.h"
 #include "link_reader.h"
 #include "test_files.h"
 #include "wizard_driver.h"
+
+using kelvamo::kApplicationFile;
+using kelvamo::kUninstallerFile;
 
 namespace {
 
@@ -55,7 +59,7 @@ void ExpectShortcut(const std::string& link, const char* file) {
 
 // Ends the installed application if it runs; tells whether it did.
 bool EndApplication() {
-  const DWORD pid = FindProcessByName("kelvamo.exe");
+  const DWORD pid = FindProcessByName(kApplicationFile);
   HANDLE process = pid ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
   if (process == nullptr) return false;
   TerminateProcess(process, 0);
@@ -142,10 +146,10 @@ TEST_F(FinishSequence, AllOptionsMakeEveryShortcutStartTheApplicationAndTheBrows
   ASSERT_NE(elapsed, -1) << "setup.exe did not close by itself";
   EXPECT_GE(elapsed, 1000);
 
-  ExpectShortcut(kUserStartupLink, "kelvamo.exe");
-  ExpectShortcut(kDesktopLink, "kelvamo.exe");
-  ExpectShortcut(kGroupLinks[0], "kelvamo.exe");
-  ExpectShortcut(kGroupLinks[1], "Uninstall.exe");
+  ExpectShortcut(kUserStartupLink, kApplicationFile);
+  ExpectShortcut(kDesktopLink, kApplicationFile);
+  ExpectShortcut(kGroupLinks[0], kApplicationFile);
+  ExpectShortcut(kGroupLinks[1], kUninstallerFile);
   EXPECT_TRUE(Exists(earlierFile));
   DeleteFileA(earlierFile.c_str());
   EXPECT_TRUE(WaitUntil(EndApplication));
@@ -174,6 +178,6 @@ TEST_F(FinishSequence, MissingBrowserStillWaitsAndCloses) {
 TEST_F(FinishSequence, SystemVersion5PutsTheStartupShortcutIntoTheAllUsersFolder) {
   SetupSeesWindowsXp xp;
   ASSERT_NE(FinishWith({false, true, false, false}), -1);
-  ExpectShortcut(kCommonStartupLink, "kelvamo.exe");
+  ExpectShortcut(kCommonStartupLink, kApplicationFile);
   EXPECT_FALSE(Exists(kUserStartupLink));
 }

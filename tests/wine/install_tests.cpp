@@ -5,14 +5,23 @@
 #include <string>
 #include <vector>
 
+#include "kelvamo_product.h"
 #include "test_files.h"
 #include "wizard_driver.h"
+
+using kelvamo::kApplicationFile;
+using kelvamo::kArchiveName;
+using kelvamo::kExtractorName;
+using kelvamo::kProductName;
+using kelvamo::kProductVersion;
+using kelvamo::kUninstallCommandFile;
+using kelvamo::kUninstallerFile;
+using kelvamo::kUninstallKey;
 
 namespace {
 
 const int kMessageText = 0xFFFF;  // the static of a message box
 const DWORD kInstallTimeoutMs = 240000;
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
 
 std::string Narrow(const std::wstring& text) {
   char bytes[512] = {};
@@ -35,10 +44,10 @@ std::string RegistryBytes(const char* keyName, const char* valueName) {
 
 void ExpectRegistryFor(const std::string& folder) {
   EXPECT_EQ(RegistryBytes("Software\\kelvamo", "Path"), folder + '\0');
-  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayName"), std::string("Kelvamo") + '\0');
-  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayVersion"), std::string("1.0.0") + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayName"), std::string(kProductName) + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayVersion"), std::string(kProductVersion) + '\0');
   EXPECT_EQ(RegistryBytes(kUninstallKey, "UninstallString"),
-            '"' + folder + "uninstall.exe\"" + '\0');
+            '"' + folder + kUninstallCommandFile + '"' + '\0');
 }
 
 std::vector<std::string> PackedLibraries(const std::string& folder) {
@@ -125,7 +134,8 @@ class InstallTest : public testing::Test {
     bool progress = false;
     const bool completed = WaitUntil(
         [&] {
-          *sawPayload = *sawPayload || (Exists(folder + "kelvamo.uha") && Exists(folder + "UHARC.EXE"));
+          *sawPayload =
+              *sawPayload || (Exists(folder + kArchiveName) && Exists(folder + kExtractorName));
           HWND status = setup_.Control(WizardPage::Progress, kStatusEdit);
           progress = progress || WizardDriver::Text(status).compare(0, 11, L"Extracting ") == 0;
           return WizardDriver::Enabled(Button(kNext)) && setup_.Page(WizardPage::Progress) &&
@@ -146,10 +156,10 @@ class InstallTest : public testing::Test {
     EXPECT_EQ(WizardDriver::ProgressPosition(setup_.Control(WizardPage::Progress, kProgressBar)), 100);
     ExpectButtons(false, true, false);
     ExpectRegistryFor(folder);
-    EXPECT_FALSE(Exists(folder + "kelvamo.uha"));
-    EXPECT_FALSE(Exists(folder + "UHARC.EXE"));
-    EXPECT_TRUE(Exists(folder + "kelvamo.exe"));
-    EXPECT_TRUE(Exists(folder + "Uninstall.exe"));
+    EXPECT_FALSE(Exists(folder + kArchiveName));
+    EXPECT_FALSE(Exists(folder + kExtractorName));
+    EXPECT_TRUE(Exists(folder + kApplicationFile));
+    EXPECT_TRUE(Exists(folder + kUninstallerFile));
     size_t packed = 0;
     for (const char* lib : {"jre\\lib\\", "jre\\lib\\ext\\"}) {
       for (const std::string& path : PackedLibraries(folder + lib)) {
@@ -184,7 +194,7 @@ TEST_F(InstallTest, FullRunFromTheFolderPageToCompletion) {
 TEST_F(InstallTest, ExistingFolderWithStalePayloadFiles) {
   const std::string folder = "C:\\kelvamo stale\\";
   CreateDirectoryA(folder.c_str(), nullptr);
-  for (const char* name : {"kelvamo.uha", "UHARC.EXE"}) {
+  for (const char* name : {kArchiveName, kExtractorName}) {
     WriteFileText(folder + name, std::string(300000, 'S'));
   }
   StartInstallInto(folder);
@@ -245,6 +255,6 @@ TEST_F(InstallTest, ExtractorThatCannotStartReturnsToTheFolderPage) {
   ASSERT_TRUE(setup_.WaitForPage(WizardPage::Folder));
   EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(Button(kNext)); }));
   ExpectButtons(true, true, true);
-  EXPECT_FALSE(Exists(folder + "kelvamo.uha"));
-  EXPECT_FALSE(Exists(folder + "UHARC.EXE"));
+  EXPECT_FALSE(Exists(folder + kArchiveName));
+  EXPECT_FALSE(Exists(folder + kExtractorName));
 }

@@ -7,14 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace uharc {
+#include "uharc_console.h"
 
-// Columns count from 0. Status text stays within the first kTextCells cells; the tens digit of the
-// percentage stands in kTensColumn, the units digit right of it, a '%' after that, and the cursor
-// ends one further right, at kRowCells: the row never reaches column 80, so it never wraps.
-constexpr int kTextCells = 60;
-constexpr int kTensColumn = 76;
-constexpr int kRowCells = 79;
+namespace uharc {
 
 // How text in the console's code page fills cells: a lead byte and the byte after it form one
 // character, which takes two cells on Windows and one on Wine's console (measured at start-up).

@@ -1,6 +1,6 @@
 // UHARC.EXE: extracts a UHA archive below the current folder, showing its progress on the console.
 //   UHARC.EXE x -y ARCHIVE
-// Exit codes: 0 done, 1 the archive could not be extracted, 2 bad command line.
+// Exit codes (uharc_console.h): done, the archive could not be extracted, bad command line.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include "archive_reader.h"
 #include "console_out.h"
 #include "stdio_source.h"
+#include "uharc_console.h"
 #include "win32_sink.h"
 
 namespace {
@@ -58,17 +59,17 @@ int Fail(const uharc::ConsoleOut& out, const std::string& message, int code) {
 
 int Extract(const uharc::ConsoleOut& out, const wchar_t* archive) {
   std::FILE* file = _wfopen(archive, L"rb");
-  if (file == nullptr) return Fail(out, "cannot open the archive", 1);
+  if (file == nullptr) return Fail(out, "cannot open the archive", uharc::kExitFailed);
   uha::StdioSource source(file);
   uharc::Win32Sink sink;
   RowProgress progress(out);
   uha::Status st = sink.Init() ? uha::ExtractArchive(source, sink, progress)
                                : uha::Status::Fail("cannot read the current folder");
   std::fclose(file);
-  if (!st.ok()) return Fail(out, st.error, 1);
+  if (!st.ok()) return Fail(out, st.error, uharc::kExitFailed);
   out.Write(uharc::FinalRow("All OK: " + std::to_string(progress.entries()) + " entries extracted",
                             out.cells()));
-  return 0;
+  return uharc::kExitOk;
 }
 
 }  // namespace
@@ -77,6 +78,8 @@ int wmain(int argc, wchar_t** argv) {
   const uharc::ConsoleOut out;
   int i = 2;
   while (i < argc && _wcsicmp(argv[i], L"-y") == 0) ++i;
-  if (argc < 2 || _wcsicmp(argv[1], L"x") != 0 || argc - i != 1) return Fail(out, kUsage, 2);
+  if (argc < 2 || _wcsicmp(argv[1], L"x") != 0 || argc - i != 1) {
+    return Fail(out, kUsage, uharc::kExitUsage);
+  }
   return Extract(out, argv[i]);
 }

@@ -8,7 +8,8 @@
 
 namespace {
 
-void ForInstallDir(const CWnd& page, BOOL flag, void (*action)(const std::string&)) {
+// The option's outcome is not reported: each option stands alone and the wizard closes anyway.
+void ForInstallDir(const CWnd& page, BOOL flag, bool (*action)(const std::string&)) {
   const auto* wizard = flag ? dynamic_cast<const CSetupDlg*>(page.GetParent()) : nullptr;
   if (wizard) action(wizard->m_pageFolder.m_strInstallDir.GetString());
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+// Fixed facts about the product the installer carries, and the names of the files its programs
+// hand to each other: compiled in, never configured. The installer, the packer's build and the
+// tests all take them from here.
+namespace kelvamo {
+
+// The product as the uninstall entry names it.
+constexpr char kProductName[] = "Kelvamo";
+constexpr char kProductVersion[] = "1.0.0";
+
+// Host of the product's web site, which serves the page opened after a successful installation.
+constexpr char kProductHost[] = "www.kelvamo.com";
+
+// Registry keys under HKEY_LOCAL_MACHINE: the application's own ("Path") and its uninstall entry.
+constexpr char kAppKey[] = "Software\\kelvamo";
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\kelvamo";
+
+// The payload setup.exe unpacks into the install folder, then deletes: the archive and its
+// extractor.
+constexpr char kArchiveName[] = "kelvamo.uha";
+constexpr char kExtractorName[] = "UHARC.EXE";
+
+// The installed programs: the application, the uninstaller as the uninstall entry's command names
+// it, and the uninstaller as the packed tree and its shortcut name it.
+constexpr char kApplicationFile[] = "kelvamo.exe";
+constexpr char kUninstallCommandFile[] = "uninstall.exe";
+constexpr char kUninstallerFile[] = "Uninstall.exe";
+
+}  // namespace kelvamo
