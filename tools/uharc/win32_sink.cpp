@@ -108,11 +108,20 @@ uha::Status Win32Sink::OpenFolder(std::string_view folder) {
   std::wstring path;
   uha::Status st = PathOf(folder, path);
   if (!st.ok()) return st;
-  folder_ = CreateFileW(path.c_str(), FILE_TRAVERSE | FILE_ADD_FILE | FILE_LIST_DIRECTORY,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  // Opened as it stands, not followed: a junction put in the folder's place since it was checked
+  // shows here and is refused.
+  folder_ = CreateFileW(
+      path.c_str(), FILE_TRAVERSE | FILE_ADD_FILE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   folder_name_ = folder;
   if (folder_ == INVALID_HANDLE_VALUE) return Failure("cannot open folder", folder_name_);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(folder_, &info))
+    return Failure("cannot open folder", folder_name_);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    return uha::Status::Fail("will not write through the link " + folder_name_);
+  }
   return {};
 }
 
