@@ -8,6 +8,7 @@
 #include <string>
 
 #include "archive_writer.h"
+#include "entry_name.h"
 #include "posix_sink.h"
 #include "stdio_source.h"
 #include "tree_scan.h"
@@ -31,7 +32,7 @@ class Quiet : public uha::ExtractProgress {
 
 int Report(const uha::Status& st) {
   if (st.ok()) return 0;
-  std::fprintf(stderr, "uhapack: %s\n", st.error.c_str());
+  std::fprintf(stderr, "uhapack: %s\n", uha::PrintableName(st.error).c_str());
   return 1;
 }
 
@@ -82,7 +83,8 @@ int List(const char* archive) {
   const uha::Status st = uha::ReadTable(source, table);
   for (const uha::Entry& e : table.entries) {
     std::printf("%12llu %08x %s%s\n", static_cast<unsigned long long>(e.size), e.crc32,
-                e.name.c_str(), e.kind == uha::EntryKind::kDirectory ? "/" : "");
+                uha::PrintableName(e.name).c_str(),
+                e.kind == uha::EntryKind::kDirectory ? "/" : "");
   }
   return Report(st);
 }
