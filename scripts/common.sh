@@ -58,11 +58,15 @@ prepare_prefix() {
 }
 
 configure_and_build() {
-  cmake -S "$ROOT" -B "$NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  "$ROOT/scripts/build-zlib.sh" native
+  cmake -S "$ROOT" -B "$NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKELVAMO_ZLIB_DIR="$BUILD_DIR/zlib-native" >/dev/null
   cmake --build "$NATIVE_DIR" -j "$JOBS"
   "$ROOT/scripts/build-liblzma-mingw.sh"
+  "$ROOT/scripts/build-zlib.sh" i686
   cmake -S "$ROOT" -B "$WINDOWS_DIR" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-    -DKELVAMO_HOST_TOOLS_DIR="$NATIVE_DIR/tools" -DKELVAMO_LIBLZMA_DIR="$BUILD_DIR/liblzma-mingw" >/dev/null
+    -DKELVAMO_HOST_TOOLS_DIR="$NATIVE_DIR/tools" -DKELVAMO_LIBLZMA_DIR="$BUILD_DIR/liblzma-mingw" \
+    -DKELVAMO_ZLIB_DIR="$BUILD_DIR/zlib-i686" >/dev/null
   cmake --build "$WINDOWS_DIR" -j "$JOBS"
 }

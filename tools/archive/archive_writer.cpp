@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "entry_name.h"
 
@@ -12,6 +13,8 @@ namespace uha {
 namespace {
 
 constexpr std::size_t kHeadBytes = 4096;
+// Larger files are not searched for deflate streams: the search holds the file in memory.
+constexpr std::uint64_t kMaxRecipeSource = std::uint64_t{1} << 29;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -37,6 +40,50 @@ Status ReadHead(const std::string& path, std::vector<std::uint8_t>& head) {
   if (!f) return Status::Fail("cannot open " + path);
   head.resize(kHeadBytes);
   head.resize(std::fread(head.data(), 1, head.size(), f.get()));
+  return {};
+}
+
+Status ReadWhole(const PackInput& in, std::vector<std::uint8_t>& bytes) {
+  File f(std::fopen(in.source_path.c_str(), "rb"));
+  if (!f) return Status::Fail("cannot open " + in.source_path);
+  bytes.resize(static_cast<std::size_t>(in.entry.size) + 1);
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f.get()));
+  if (std::ferror(f.get())) return Status::Fail("cannot read " + in.source_path);
+  if (bytes.size() != in.entry.size) return Status::Fail(in.source_path + " changed while packing");
+  return {};
+}
+
+// Replaces the file by its recipe when zlib reproduces some of its deflate streams.
+Status PrepareRecipe(PackInput& in, DeflateStats& stats) {
+  if (in.entry.size > kMaxRecipeSource) return {};
+  std::vector<std::uint8_t> bytes;
+  Status st = ReadWhole(in, bytes);
+  if (!st.ok()) return st;
+  in.recipe = MakeRecipe(bytes, stats);
+  if (in.recipe.empty()) return {};
+  in.entry.coding = Coding::kDeflateRecipe;
+  in.entry.stored_size = in.recipe.size();
+  in.entry.crc32 = Crc32(bytes.data(), bytes.size());
+  return {};
+}
+
+// The search takes most of the packing time outside LZMA: both cores share the files.
+Status PrepareRecipes(std::vector<PackInput>& files, DeflateStats& stats) {
+  constexpr std::size_t kWorkers = 2;
+  Status status[kWorkers];
+  DeflateStats part[kWorkers];
+  auto work = [&](std::size_t w) {
+    for (std::size_t i = w; i < files.size() && status[w].ok(); i += kWorkers)
+      status[w] = PrepareRecipe(files[i], part[w]);
+  };
+  std::thread helper(work, 1);
+  work(0);
+  helper.join();
+  for (std::size_t w = 0; w < kWorkers; ++w) {
+    if (!status[w].ok()) return status[w];
+    stats.reproduced += part[w].reproduced;
+    stats.kept += part[w].kept;
+  }
   return {};
 }
 
@@ -91,6 +138,11 @@ Status BlockPacker::Code(const std::uint8_t* data, std::size_t size, lzma_action
 }
 
 Status BlockPacker::AddFile(PackInput& input) {
+  if (!input.recipe.empty()) {
+    Status st = Code(input.recipe.data(), input.recipe.size(), LZMA_RUN);
+    input.recipe = {};
+    return st;
+  }
   File f(std::fopen(input.source_path.c_str(), "rb"));
   if (!f) return Status::Fail("cannot open " + input.source_path);
   std::vector<std::uint8_t> buf(1 << 16);
@@ -121,7 +173,7 @@ Status BlockPacker::Finish(Block& block, std::vector<std::uint8_t>& packed) {
 Status PackBlock(Block& block, std::vector<PackInput>& files, const PackOptions& options,
                  std::vector<std::uint8_t>& packed) {
   block.entry_count = static_cast<std::uint32_t>(files.size());
-  for (const PackInput& f : files) block.unpacked_size += f.entry.size;
+  for (const PackInput& f : files) block.unpacked_size += f.entry.stored_size;
   if (block.unpacked_size == 0) {
     block.dict_size = kMinDictSize;
     return {};
@@ -202,6 +254,7 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
       dirs.push_back(std::move(in));
       continue;
     }
+    in.entry.stored_size = in.entry.size;
     st = ReadHead(in.source_path, head);
     if (!st.ok()) return st;
     (LooksLikeX86Code(head.data(), head.size()) ? code : data).push_back(std::move(in));
@@ -210,6 +263,8 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
             [](const PackInput& a, const PackInput& b) { return a.entry.name < b.entry.name; });
   std::sort(data.begin(), data.end(), PackOrder);
   std::sort(code.begin(), code.end(), PackOrder);
+  st = PrepareRecipes(data, summary.deflate);
+  if (!st.ok()) return st;
 
   Table table;
   std::vector<std::uint8_t> packed;
@@ -220,7 +275,7 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
     st = PackBlock(block, *group, options, packed);
     if (!st.ok()) return st;
     summary.max_dict_size = std::max(summary.max_dict_size, block.dict_size);
-    summary.unpacked_size += block.unpacked_size;
+    for (const PackInput& f : *group) summary.unpacked_size += f.entry.size;
     table.blocks.push_back(block);
   }
   for (auto* group : {&dirs, &data, &code}) {
