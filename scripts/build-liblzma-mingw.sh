@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Builds a static 32-bit liblzma for the Windows build from Debian's own xz-utils source package.
-# The result lands in $BUILD_DIR/liblzma-mingw/{include,lib}; a second run returns at once.
+# Builds a static liblzma for a Windows build (i686 or x86_64) from Debian's own xz-utils source
+# package. The result lands in $BUILD_DIR/liblzma-mingw-ARCH/{include,lib}; a second run returns
+# at once.
+#   scripts/build-liblzma-mingw.sh [i686|x86_64]   (default i686)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-PREFIX=$BUILD_DIR/liblzma-mingw
+ARCH=${1:-i686}
+PREFIX=$BUILD_DIR/liblzma-mingw-$ARCH
 if [ -f "$PREFIX/lib/liblzma.a" ] && [ -f "$PREFIX/include/lzma.h" ]; then exit 0; fi
 
-WORK=$BUILD_DIR/liblzma-src
+WORK=$BUILD_DIR/liblzma-src-$ARCH
 rm -rf "$WORK"
 mkdir -p "$WORK"
 # Unpacked by dpkg-source, so Debian's own fixes are applied on top of upstream.
@@ -21,7 +24,7 @@ src=$(find "$WORK" -maxdepth 1 -type d -name 'xz-utils-*' | head -n 1)
 
 # Only the library: size-optimised, sections split so the extractor links in the decoder alone.
 cmake -S "$src" -B "$WORK/build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$ARCH.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
   -DBUILD_SHARED_LIBS=OFF -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" \
   -DCMAKE_INSTALL_PREFIX="$PREFIX" >/dev/null
 cmake --build "$WORK/build" -j "$JOBS" --target liblzma >/dev/null

@@ -6,8 +6,11 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 "$ROOT/scripts/install-deps.sh" >/dev/null
+choose_windows_arch
+use_wine_for "$WINDOWS_ARCH"
+echo "demo.sh: runs the $WINDOWS_ARCH build ($WINDOWS_TEST_DIR): $WINDOWS_ARCH_WHY"
 configure_and_build
-SETUP=$WINDOWS_DIR/src/setup.exe
+SETUP=$WINDOWS_TEST_DIR/src/setup.exe
 
 if [ -n "${DISPLAY:-}" ]; then
   prepare_prefix
@@ -22,8 +25,8 @@ SHOTS=$BUILD_DIR/screenshots
 rm -rf "$SHOTS"
 mkdir -p "$SHOTS"
 # Wine's virtual desktop draws the window frames that a bare X display lacks.
-wine explorer /desktop=kelvamo,1024x768 "$WINDOWS_DIR/tests/wine/demo_walker.exe" \
-  "$(winepath -w "$SETUP")" "$(winepath -w "$SHOTS")"
+wine explorer /desktop=kelvamo,1024x768 "$WINDOWS_TEST_DIR/tests/wine/demo_walker.exe" \
+  "$(wine winepath -w "$SETUP")" "$(wine winepath -w "$SHOTS")"
 wineserver -w
 for bmp in "$SHOTS"/*.bmp; do
   [ -e "$bmp" ] || continue

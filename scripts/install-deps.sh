@@ -12,9 +12,10 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   build-essential cmake ninja-build pkg-config git
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   googletest liblzma-dev xz-utils zlib1g-dev
   clang libclang-rt-14-dev
-  wine wine32:i386 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
+  wine wine32:i386 wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
   p7zip-full zstd dpkg-dev time
   libz-mingw-w64-dev python3
 )

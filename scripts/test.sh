@@ -5,6 +5,9 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 "$ROOT/scripts/install-deps.sh" >/dev/null
+choose_windows_arch
+use_wine_for "$WINDOWS_ARCH"
+echo "test.sh: Windows tests run on the $WINDOWS_ARCH build ($WINDOWS_TEST_DIR): $WINDOWS_ARCH_WHY"
 configure_and_build
 
 ensure_display
@@ -24,7 +27,7 @@ run_suite() {
 }
 passed=0 failed=0
 run_suite native "$NATIVE_DIR"
-run_suite windows "$WINDOWS_DIR"
+run_suite "windows ($WINDOWS_ARCH)" "$WINDOWS_TEST_DIR"
 
 printf '%s\n' "${summary[@]}"
 echo "$passed passed, $failed failed"
