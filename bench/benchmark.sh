@@ -97,13 +97,13 @@ rows+=("xz --x86 -9e (tar):archive.x86.tar.xz:xz -d -T1 -c '$WORK/archive.x86.ta
        "zstd -19 --long=27 (tar):archive.tar.zst:zstd -q -d --long=27 -c '$WORK/archive.tar.zst' | tar -C '$WORK/out' -xf -")
 
 seven=$(stat -c %s "$WORK/archive.7z")
-read -r ours_x _ < <(measure "${rows[0]#*:*:}")
+read -r ours_x ours_peak < <(measure "${rows[0]#*:*:}")
 printf '%-26s %10s %7s %8s %9s %10s %9s\n' method bytes "% orig" vs-7z extract-s vs-ours peak-MiB
 for row in "${rows[@]}"; do
   name=${row%%:*} rest=${row#*:}
   file=${rest%%:*} cmd=${rest#*:}
   size=$(stat -c %s "$WORK/$file")
-  read -r x peak < <(measure "$cmd")
+  if [ "$name" = uhapack ]; then x=$ours_x peak=$ours_peak; else read -r x peak < <(measure "$cmd"); fi
   awk -v n="$name" -v s="$size" -v o="$ORIGINAL" -v z="$seven" -v x="$x" -v ux="$ours_x" \
       -v p="$peak" 'BEGIN { printf "%-26s %10d %6.2f%% %8.4f %9.2f %10.2f %9.1f\n",
                            n, s, 100 * s / o, s / z, x, x / ux, p / 1024 }'
