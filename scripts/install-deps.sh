@@ -16,7 +16,7 @@ packages=(
   googletest liblzma-dev xz-utils zlib1g-dev
   clang libclang-rt-14-dev
   wine wine32:i386 wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
-  p7zip-full zstd dpkg-dev
+  p7zip-full zstd dpkg-dev time
   libz-mingw-w64-dev python3
 )
 

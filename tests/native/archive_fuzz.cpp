@@ -2,10 +2,12 @@
 // a crash, an overflow or a runaway allocation. Nothing is written: the sink only checks.
 // Input starting with 'T' goes to the entry-table parser alone, with the header's counts taken
 // from the next bytes and its checksum put right, so mutations reach the checks behind it.
+// Input starting with 'R' goes to the recipe decoder alone, as the stored bytes of one file.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "deflate_recipe.h"
 #include "memory_source.h"
 #include "posix_sink.h"
 
@@ -30,11 +32,27 @@ void FuzzTable(const std::uint8_t* data, std::size_t size) {
   uha::DecodeTable(header, table, decoded);
 }
 
+class Discard : public uha::ByteSink {
+  uha::Status Put(const std::uint8_t*, std::size_t) override { return {}; }
+};
+
+void FuzzRecipe(const std::uint8_t* data, std::size_t size) {
+  Discard discard;
+  uha::RecipeDecoder decoder(discard);
+  // In two pieces, as blocks hand files over in pieces.
+  const std::size_t half = size / 2;
+  if (decoder.Put(data, half).ok() && decoder.Put(data + half, size - half).ok()) decoder.End();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 0 && data[0] == 'T') {
     FuzzTable(data, size);
+    return 0;
+  }
+  if (size > 0 && data[0] == 'R') {
+    FuzzRecipe(data + 1, size - 1);
     return 0;
   }
   uha::MemorySource source(data, size);

@@ -270,19 +270,25 @@ TEST_F(ArchiveTest, DamagedArchivesFailAndLeaveNoPartialFiles) {
   cases.push_back({"trailing byte", longer});
   cases.push_back({"size too large", Retable(good, [](Table& t) {
                      t.entries[0].size += 1;
+                     t.entries[0].stored_size += 1;
                      t.blocks[0].unpacked_size += 1;
                    })});
   cases.push_back({"size too small", Retable(good, [](Table& t) {
                      t.entries[0].size -= 1;
+                     t.entries[0].stored_size -= 1;
                      t.blocks[0].unpacked_size -= 1;
                    })});
-  cases.push_back({"block disagrees", Retable(good, [](Table& t) { t.entries[0].size += 1; })});
+  cases.push_back({"block disagrees", Retable(good, [](Table& t) {
+                     t.entries[0].size += 1;
+                     t.entries[0].stored_size += 1;
+                   })});
+  cases.push_back({"stored size", Retable(good, [](Table& t) { t.entries[0].stored_size += 1; })});
   cases.push_back({"packed size", Retable(good, [](Table& t) { t.blocks[0].packed_size -= 1; })});
   cases.push_back({"checksum", Retable(good, [](Table& t) { t.entries[1].crc32 ^= 1; })});
   cases.push_back(
       {"huge dictionary", Retable(good, [](Table& t) { t.blocks[0].dict_size = 0xFFFFFFFF; })});
   cases.push_back({"sizes overflow", Retable(good, [](Table& t) {
-                     t.entries[0].size = UINT64_MAX;
+                     t.entries[0].size = t.entries[0].stored_size = UINT64_MAX;
                      t.blocks[0].unpacked_size = t.entries[1].size - 1;
                    })});
 

@@ -3,7 +3,10 @@
 #include <lzma.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
+
+#include "deflate_recipe.h"
 
 namespace uha {
 namespace {
@@ -21,12 +24,38 @@ Status ReadExactly(ByteSource& source, std::uint8_t* out, std::size_t size) {
   return {};
 }
 
-// Decodes one block, handing each file's bytes to the sink in table order.
+// The file being written: counts and checks what reaches the sink.
+class FileOutput : public ByteSink {
+ public:
+  explicit FileOutput(ExtractSink& sink) : sink_(sink) {}
+  void Begin(std::uint64_t size) {
+    left_ = size;
+    crc_ = 0;
+  }
+  Status Put(const std::uint8_t* data, std::size_t size) override {
+    if (size > left_) return Status::Fail("damaged archive: rebuilt file longer than its entry");
+    Status st = sink_.Write(data, size);
+    if (!st.ok()) return st;
+    crc_ = Crc32(data, size, crc_);
+    left_ -= size;
+    return {};
+  }
+  bool complete() const { return left_ == 0; }
+  std::uint32_t crc() const { return crc_; }
+
+ private:
+  ExtractSink& sink_;
+  std::uint64_t left_ = 0;
+  std::uint32_t crc_ = 0;
+};
+
+// Decodes one block, handing each file's bytes to the sink in table order; recipes are turned
+// back into the original bytes on the way.
 class BlockExtractor {
  public:
   BlockExtractor(ByteSource& source, ExtractSink& sink, ExtractProgress& progress,
                  std::uint64_t total)
-      : source_(source), sink_(sink), progress_(progress), total_(total) {}
+      : source_(source), sink_(sink), progress_(progress), total_(total), out_(sink) {}
   ~BlockExtractor() { lzma_end(&stream_); }
 
   Status Run(const Block& block, const Entry* files, std::uint64_t& done);
@@ -45,8 +74,9 @@ class BlockExtractor {
   const Entry* files_ = nullptr;
   std::size_t file_count_ = 0;
   std::size_t current_ = 0;      // index of the file being written
-  std::uint64_t remaining_ = 0;  // bytes still due to that file
-  std::uint32_t crc_ = 0;
+  std::uint64_t remaining_ = 0;  // stored bytes still due to that file
+  FileOutput out_;
+  std::optional<RecipeDecoder> recipe_;
   bool open_ = false;
 };
 
@@ -73,8 +103,9 @@ Status BlockExtractor::OpenNext(std::uint64_t done) {
     Status st = sink_.BeginFile(e);
     if (!st.ok()) return st;
     open_ = true;
-    remaining_ = e.size;
-    crc_ = 0;
+    remaining_ = e.stored_size;
+    out_.Begin(e.size);
+    if (e.coding == Coding::kDeflateRecipe) recipe_.emplace(out_);
     if (remaining_ > 0) return {};
     st = FinishCurrent();
     if (!st.ok()) return st;
@@ -84,7 +115,15 @@ Status BlockExtractor::OpenNext(std::uint64_t done) {
 
 Status BlockExtractor::FinishCurrent() {
   const Entry& e = files_[current_];
-  if (crc_ != e.crc32) return Status::Fail("damaged archive: checksum mismatch in " + e.name);
+  if (recipe_) {
+    Status st = recipe_->End();
+    recipe_.reset();
+    if (!st.ok()) return st;
+    if (!out_.complete() || out_.crc() != e.crc32)
+      return Status::Fail("rebuilt file differs from the original: " + e.name);
+  }
+  if (!out_.complete() || out_.crc() != e.crc32)
+    return Status::Fail("damaged archive: checksum mismatch in " + e.name);
   Status st = sink_.EndFile(e);
   if (!st.ok()) return st;
   open_ = false;
@@ -96,9 +135,8 @@ Status BlockExtractor::Deliver(const std::uint8_t* data, std::size_t size, std::
   while (size > 0) {
     if (current_ >= file_count_) return Status::Fail("damaged archive: more data than its entries");
     const std::size_t take = remaining_ < size ? static_cast<std::size_t>(remaining_) : size;
-    Status st = sink_.Write(data, take);
+    Status st = recipe_ ? recipe_->Put(data, take) : out_.Put(data, take);
     if (!st.ok()) return st;
-    crc_ = Crc32(data, take, crc_);
     data += take;
     size -= take;
     remaining_ -= take;

@@ -8,28 +8,12 @@
 #include <set>
 
 #include "entry_name.h"
+#include "le_bytes.h"
 
 namespace uha {
 namespace {
 
 constexpr std::uint8_t kMagic[3] = {'U', 'H', 'A'};
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void Put64(std::uint8_t* p, std::uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-std::uint32_t Get32(const std::uint8_t* p) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
-std::uint64_t Get64(const std::uint8_t* p) {
-  std::uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
 
 // Sum that refuses to wrap around.
 bool AddChecked(std::uint64_t& total, std::uint64_t add) {
@@ -66,7 +50,7 @@ Status CheckBlockSizes(const Table& table, std::size_t first_file) {
     if (b.entry_count > table.entries.size() - next) return Bad("block entry counts");
     std::uint64_t sum = 0;
     for (std::size_t i = next; i < next + b.entry_count; ++i) {
-      if (!AddChecked(sum, table.entries[i].size)) return Bad("entry sizes overflow");
+      if (!AddChecked(sum, table.entries[i].stored_size)) return Bad("entry sizes overflow");
     }
     if (sum != b.unpacked_size) return Bad("block size does not match its entries");
     next += b.entry_count;
@@ -160,12 +144,14 @@ std::vector<std::uint8_t> EncodeTable(const Table& table) {
   for (const Entry& e : table.entries) {
     std::uint8_t fixed[kEntryFixedSize] = {};
     fixed[0] = static_cast<std::uint8_t>(e.kind);
+    fixed[1] = static_cast<std::uint8_t>(e.coding);
     fixed[2] = static_cast<std::uint8_t>(e.name.size());
     fixed[3] = static_cast<std::uint8_t>(e.name.size() >> 8);
     Put32(fixed + 4, e.attributes);
     Put64(fixed + 8, e.size);
     Put64(fixed + 16, e.mtime);
     Put32(fixed + 24, e.crc32);
+    Put64(fixed + 28, e.stored_size);
     out.insert(out.end(), fixed, fixed + kEntryFixedSize);
     out.insert(out.end(), e.name.begin(), e.name.end());
   }
@@ -208,8 +194,8 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
     if (bytes.size() - pos < kEntryFixedSize) return Bad("entry table cut short");
     const std::uint8_t* p = bytes.data() + pos;
     const std::size_t name_size = p[2] | (std::size_t{p[3]} << 8);
-    if (p[0] > static_cast<std::uint8_t>(EntryKind::kDirectory) || p[1] != 0)
-      return Bad("entry kind");
+    if (p[0] > static_cast<std::uint8_t>(EntryKind::kDirectory)) return Bad("entry kind");
+    if (p[1] > static_cast<std::uint8_t>(Coding::kDeflateRecipe)) return Bad("entry coding");
     if (bytes.size() - pos - kEntryFixedSize < name_size) return Bad("entry name cut short");
     Entry e;
     e.kind = static_cast<EntryKind>(p[0]);
@@ -218,9 +204,13 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
     e.mtime = Get64(p + 16);
     e.crc32 = Get32(p + 24);
     if (e.mtime > kMaxFileTime) return Bad("entry time out of range");
+    e.coding = static_cast<Coding>(p[1]);
+    e.stored_size = Get64(p + 28);
+    if (e.coding == Coding::kPlain && e.stored_size != e.size) return Bad("entry stored size");
     e.name.assign(reinterpret_cast<const char*>(p + kEntryFixedSize), name_size);
     if (e.kind == EntryKind::kDirectory) {
-      if (directories != i || e.size != 0) return Bad("folder entries out of place");
+      if (directories != i || e.size != 0 || e.coding != Coding::kPlain)
+        return Bad("folder entries out of place");
       ++directories;
     }
     table.entries.push_back(std::move(e));

@@ -9,10 +9,10 @@
 
 namespace uha {
 
-constexpr std::uint8_t kVersion = 1;
+constexpr std::uint8_t kVersion = 2;
 constexpr std::size_t kHeaderSize = 40;
 constexpr std::size_t kBlockRecordSize = 32;
-constexpr std::size_t kEntryFixedSize = 28;
+constexpr std::size_t kEntryFixedSize = 36;
 constexpr std::size_t kMaxNameBytes = 1024;
 constexpr std::uint32_t kMaxTableSize = 16u << 20;  // some 150,000 entries
 constexpr std::uint32_t kMinDictSize = 4096;
@@ -21,6 +21,8 @@ constexpr std::uint32_t kMaxDictSize = 128u << 20;
 
 enum class Filter : std::uint8_t { kLzma2 = 0, kX86Lzma2 = 1 };
 enum class EntryKind : std::uint8_t { kFile = 0, kDirectory = 1 };
+// How a file's bytes stand in its block: as they are, or as a recipe (deflate_recipe.h).
+enum class Coding : std::uint8_t { kPlain = 0, kDeflateRecipe = 1 };
 
 // Windows attribute bits kept in the archive; others are dropped on both sides.
 constexpr std::uint32_t kAttrReadOnly = 0x01;
@@ -37,7 +39,9 @@ struct Entry {
   std::uint32_t attributes = 0;
   std::uint64_t size = 0;
   std::uint64_t mtime = 0;  // 100 ns ticks since 1601-01-01 UTC (a Windows FILETIME)
-  std::uint32_t crc32 = 0;
+  std::uint32_t crc32 = 0;   // of the content as extracted
+  Coding coding = Coding::kPlain;
+  std::uint64_t stored_size = 0;  // bytes in the block: size itself unless a recipe
 };
 
 struct Block {
@@ -45,7 +49,7 @@ struct Block {
   std::uint32_t dict_size = kMinDictSize;
   std::uint32_t entry_count = 0;  // files of this block, following the previous block's
   std::uint64_t packed_size = 0;
-  std::uint64_t unpacked_size = 0;
+  std::uint64_t unpacked_size = 0;  // the stored sizes of its files
 };
 
 // Directories come first in the table, then the files of block 0, block 1, ...

@@ -65,9 +65,12 @@ int Pack(int argc, char** argv) {
   uha::PackSummary summary;
   if (st.ok()) st = uha::WriteArchive(std::move(inputs), argv[i], options, summary);
   if (st.ok()) {
-    std::printf("%s: %llu bytes from %llu; extracting needs %u MiB of dictionary\n", argv[i],
-                static_cast<unsigned long long>(summary.archive_size),
+    std::printf("%s: %llu bytes from %llu; deflate streams: %llu bytes rebuilt, %llu bytes kept;"
+                " extracting needs %u MiB of dictionary\n",
+                argv[i], static_cast<unsigned long long>(summary.archive_size),
                 static_cast<unsigned long long>(summary.unpacked_size),
+                static_cast<unsigned long long>(summary.deflate.reproduced),
+                static_cast<unsigned long long>(summary.deflate.kept),
                 (summary.max_dict_size + (1u << 20) - 1) >> 20);
   }
   return Report(st);
