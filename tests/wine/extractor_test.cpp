@@ -285,7 +285,7 @@ std::string HandMadeArchive(const std::vector<HandEntry>& files) {
   for (const HandEntry& f : files) {
     content += f.data;
     entries += Le(0, 2) + Le(f.name.size(), 2) + Le(0, 4) + Le(f.data.size(), 8) + Le(f.mtime, 8) +
-               Le(Crc32(f.data) ^ (f.bad_crc ? 1 : 0), 4) + f.name;
+               Le(Crc32(f.data) ^ (f.bad_crc ? 1 : 0), 4) + Le(f.data.size(), 8) + f.name;
   }
   const std::string stream = content.empty() ? "" : StoredLzma2(content);
   const std::string table = files.empty()
@@ -293,7 +293,7 @@ std::string HandMadeArchive(const std::vector<HandEntry>& files) {
                                 : Le(0, 4) + Le(4096, 4) + Le(files.size(), 4) + Le(0, 4) +
                                       Le(stream.size(), 8) + Le(content.size(), 8) + entries;
   const std::string packed_table = StoredLzma2(table);
-  std::string header = std::string("UHA\1") + Le(0, 4) + Le(files.size(), 4) +
+  std::string header = std::string("UHA\2") + Le(0, 4) + Le(files.size(), 4) +
                        Le(files.empty() ? 0 : 1, 4) + Le(table.size(), 4) + Le(Crc32(table), 4) +
                        Le(40 + packed_table.size() + stream.size(), 8) + Le(packed_table.size(), 4);
   header += Le(Crc32(header), 4);

@@ -88,7 +88,7 @@ TEST(OneInstaller, ASecondStartBringsTheFirstWizardForwardAndEnds) {
   WizardDriver first;
   ASSERT_TRUE(first.Start());
   first.SystemCommand(SC_MINIMIZE);
-  ASSERT_TRUE(WaitUntil([&] { return IsIconic(first.Wizard()) != 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(first.Wizard()) != 0; }, 20000));
 
   WizardDriver second;
   ASSERT_TRUE(second.Launch());
