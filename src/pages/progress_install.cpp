@@ -50,7 +50,7 @@ void CProgressPage::StartInstall() {
 
   PayloadCopy archive;
   archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
-  WriteRegistryRecords(dir);  // records that could not be written do not stop the installation
+  WriteRegistryRecords(dir, std::nullopt);  // records that could not be written do not stop the installation
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
   }
