@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/install_dir.h"
+#include "app/one_installer.h"
 #include "app/wizard_steps.h"
 #include "finish/finish_sequence.h"
 #include "framework/ansi_lead_byte.h"
@@ -31,6 +32,7 @@ bool CSetupDlg::OnInitDialog() {
   AddAboutItem();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  MarkRunningWizard(m_hWnd);
   m_nStep = 1;
   m_pageWelcome.Create(IDD_WELCOME_PAGE, this);
   m_pageFolder.Create(IDD_FOLDER_PAGE, this);

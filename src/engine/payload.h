@@ -2,10 +2,18 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
+
+#include "engine/payload_record.h"
 
 // Ids of the payload resources, of type "SETUP", inside the installer's own image.
 constexpr WORD kArchiveResource = 132;
 constexpr WORD kExtractorResource = 133;
+
+// The facts the build recorded about the payload; nothing when they are missing or malformed.
+std::optional<kelvamo::PayloadFacts> LoadPayloadFacts();
+// True when both payload resources have the size and CRC-32 the facts record. Reads them in place.
+bool PayloadMatchesFacts(const kelvamo::PayloadFacts& facts);
 
 // A heap copy of one payload resource, written out byte for byte in a single write.
 class PayloadCopy {

@@ -1,12 +1,12 @@
 #pragma once
 #include <windows.h>
 
-#include <vector>
-
-// Ids of the listed processes whose executable file name equals `name` (case ignored), in the
-// order the system lists them.
-std::vector<DWORD> FindProcessesByName(const char* name);
+#include <string>
 
 // Process id of the first listed process whose executable file name equals `name` (case ignored),
 // or 0 when there is none.
 DWORD FindProcessByName(const char* name);
+
+// True when a listed process runs the very file `folder` + `name` (`folder` ends with a
+// backslash), however either path is spelled: the files are compared, not their names.
+bool IsRunningFrom(const std::string& folder, const char* name);

@@ -51,10 +51,18 @@ bool WriteValues(const char* keyName, const Values& values, const Numbers& numbe
   return all;
 }
 
+// KiB of the unpacked tree and the expanded libraries, rounded up; at most what a DWORD holds.
+DWORD EstimatedKiB(const kelvamo::PayloadFacts& facts) {
+  const std::uint64_t rest = facts.unpacked_bytes % 1024 + facts.expanded_bytes % 1024;
+  const std::uint64_t kib =
+      facts.unpacked_bytes / 1024 + facts.expanded_bytes / 1024 + (rest + 1023) / 1024;
+  return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(kib);
+}
+
 }  // namespace
 
 bool WriteRegistryRecords(const std::string& installDir,
-                          std::optional<std::uint32_t> estimatedKiB) {
+                          const std::optional<kelvamo::PayloadFacts>& facts) {
   const bool app = WriteValues(kelvamo::kAppKey, {{"Path", installDir}});
   Values entry = {{"DisplayName", kelvamo::kProductName},
                   {"DisplayVersion", kelvamo::kProductVersion}};
@@ -68,6 +76,6 @@ bool WriteRegistryRecords(const std::string& installDir,
   entry.emplace_back("Publisher", kelvamo::kPublisher);
   entry.emplace_back("URLInfoAbout", std::string("http://") + kelvamo::kProductHost + "/");
   Numbers numbers = {{"NoModify", 1}, {"NoRepair", 1}};
-  if (estimatedKiB) numbers.emplace_back("EstimatedSize", *estimatedKiB);
+  if (facts) numbers.emplace_back("EstimatedSize", EstimatedKiB(*facts));
   return WriteValues(kelvamo::kUninstallKey, entry, numbers) && app && uninstall.has_value();
 }

@@ -47,10 +47,12 @@ void CProgressPage::StartInstall() {
   const std::string dir = InstallDir();
   // A folder too long for the engine's buffers is refused before anything is written.
   if (!kelvamo::InstallDirFitsEveryBuffer(dir)) return ReturnToFolderPage(kFolderError);
+  if (!HasRoomFor(dir) || !ApplicationClosedIn(dir)) return BackToFolderPage();
 
   PayloadCopy archive;
   archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
-  WriteRegistryRecords(dir, std::nullopt);  // records that could not be written do not stop the installation
+  // Records that could not be written do not stop the installation.
+  WriteRegistryRecords(dir, LoadPayloadFacts());
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
   }
@@ -127,6 +129,10 @@ void CProgressPage::UnpackFolder(CString folder) {
 
 void CProgressPage::ReturnToFolderPage(const char* message) {
   AfxMessageBox(message, MB_OK);
+  BackToFolderPage();
+}
+
+void CProgressPage::BackToFolderPage() {
   CSetupDlg* wizard = Wizard();
   wizard->m_nStep -= 1;
   wizard->ShowStep();

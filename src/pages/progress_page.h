@@ -44,7 +44,11 @@ private:
   void RunExtractor(const std::string& dir);
   void Complete();
   void UnpackFolder(CString folder);
+  // Guards before anything is written (install_guards.cpp). Each says why when it refuses.
+  bool HasRoomFor(const std::string& dir);
+  bool ApplicationClosedIn(const std::string& dir);
   void ReturnToFolderPage(const char* message);
+  void BackToFolderPage();
   // The installation failed: the status line says why, Cancel (with its rollback) is the way out.
   void ShowFailure(const char* status);
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "kelvamo_product.h"
 #include "test_files.h"
+#include "windows_upcase.h"
 
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;
@@ -69,6 +71,8 @@ void UseHiddenConsole(SHORT width) {
   SetConsoleScreenBufferSize(GetStdHandle(STD_OUTPUT_HANDLE), COORD{width, 2000});
 }
 
+void RemoveLink(const std::string& link, bool folder);
+
 void RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
@@ -76,7 +80,9 @@ void RemoveTree(const std::string& dir) {
     do {
       const std::string name = fd.cFileName;
       if (name == "." || name == "..") continue;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveLink(dir + name, fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+      } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(dir + name + "\\");
       } else {
         SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -234,4 +240,298 @@ TEST(Extractor, CreatesPathsBeyondMaxPathAndChineseNames) {
   EXPECT_TRUE(Exists(deep));
   EXPECT_TRUE(
       Exists(Wide(folder) + L"\u4e2d\u6587\u76ee\u5f55\\\u5b50\u76ee\u5f55\\\u8bf4\u660e.txt"));
+}
+
+namespace {
+
+// Archives no packer would write, made by hand: the entry table and the data are stored as
+// uncompressed LZMA2 chunks, which every LZMA2 decoder reads.
+struct HandEntry {
+  std::string name;  // UTF-8
+  std::string data;
+  std::uint64_t mtime = 133485408000000000ull;  // 2024-01-01
+  bool bad_crc = false;
+};
+
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char c : bytes) {
+    crc ^= static_cast<std::uint8_t>(c);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+std::string Le(std::uint64_t value, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i));
+  return out;
+}
+
+std::string StoredLzma2(const std::string& data) {
+  std::string out;
+  for (std::size_t at = 0; at < data.size(); at += 65536) {
+    const std::string piece = data.substr(at, 65536);
+    out += static_cast<char>(at == 0 ? 1 : 2);
+    out += static_cast<char>((piece.size() - 1) >> 8);
+    out += static_cast<char>((piece.size() - 1) & 0xFF);
+    out += piece;
+  }
+  return out + '\0';
+}
+
+std::string HandMadeArchive(const std::vector<HandEntry>& files) {
+  std::string content, entries;
+  for (const HandEntry& f : files) {
+    content += f.data;
+    entries += Le(0, 2) + Le(f.name.size(), 2) + Le(0, 4) + Le(f.data.size(), 8) + Le(f.mtime, 8) +
+               Le(Crc32(f.data) ^ (f.bad_crc ? 1 : 0), 4) + f.name;
+  }
+  const std::string stream = content.empty() ? "" : StoredLzma2(content);
+  const std::string table = files.empty()
+                                ? ""
+                                : Le(0, 4) + Le(4096, 4) + Le(files.size(), 4) + Le(0, 4) +
+                                      Le(stream.size(), 8) + Le(content.size(), 8) + entries;
+  const std::string packed_table = StoredLzma2(table);
+  std::string header = std::string("UHA\1") + Le(0, 4) + Le(files.size(), 4) +
+                       Le(files.empty() ? 0 : 1, 4) + Le(table.size(), 4) + Le(Crc32(table), 4) +
+                       Le(40 + packed_table.size() + stream.size(), 8) + Le(packed_table.size(), 4);
+  header += Le(Crc32(header), 4);
+  return header + packed_table + stream;
+}
+
+std::string TempFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  return temp;
+}
+
+// An install folder holding the extractor and a hand-made archive, run as the installer runs it.
+ExtractorRun RunOn(const std::string& folder_name, const std::vector<HandEntry>& files,
+                   std::string* folder_out = nullptr) {
+  const std::string archive = TempFolder() + folder_name + ".uha";
+  WriteFileText(archive, HandMadeArchive(files));
+  const std::string folder =
+      folder_out && !folder_out->empty() ? *folder_out : InstallFolder(folder_name, archive);
+  if (folder_out) *folder_out = folder;
+  CopyFileA(archive.c_str(), (folder + "kelvamo.uha").c_str(), FALSE);
+  DeleteFileA(archive.c_str());
+  return RunLikeTheInstaller(folder);
+}
+
+// A function of a system library, looked up by name (some are Wine's own, some newer than XP).
+template <typename Function>
+Function SystemFunction(const char* library, const char* name) {
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(library), name)));
+}
+
+bool UnderWine() {
+  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Under Wine, links are Unix ones, made and removed by the Unix tools themselves (Wine's
+// CreateSymbolicLinkW makes nothing); on Windows, symbolic links.
+std::string UnixPath(const std::string& path) {
+  const auto to_unix =
+      SystemFunction<char*(CDECL*)(LPCWSTR)>("kernel32.dll", "wine_get_unix_file_name");
+  char* unix_path = to_unix ? to_unix(Wide(path).c_str()) : nullptr;
+  const std::string out = unix_path ? unix_path : "";
+  if (unix_path) HeapFree(GetProcessHeap(), 0, unix_path);
+  return out;
+}
+
+// Runs a shell command line and waits until it is done: Wine does not wait for a Unix process, so
+// the command leaves a mark when it ends.
+void RunUnix(const std::string& command) {
+  const std::string mark = TempFolder() + "uharc-unix-done";
+  DeleteFileA(mark.c_str());
+  std::string line = "/bin/sh -c \"" + command + "; touch '" + UnixPath(mark) + "'\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi))
+      << line;
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  for (int i = 0; i < 100 && !Exists(mark); ++i) Sleep(50);
+  ASSERT_TRUE(Exists(mark)) << line;
+  DeleteFileA(mark.c_str());
+}
+
+void PlantLink(const std::string& link, const std::string& target, bool folder) {
+  if (UnderWine()) {
+    RunUnix("ln -s '" + UnixPath(target) + "' '" + UnixPath(link) + "'");
+  } else {
+    const auto create = SystemFunction<BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD)>(
+        "kernel32.dll", "CreateSymbolicLinkA");
+    // Flags: a folder link (1), made without the link privilege where developer mode allows (2).
+    if (create) create(link.c_str(), target.c_str(), (folder ? 1 : 0) | 2);
+  }
+}
+
+void RemoveLink(const std::string& link, bool folder) {
+  if (UnderWine()) {
+    RunUnix("rm -f '" + UnixPath(link) + "'");
+  } else if (folder) {
+    RemoveDirectoryA(link.c_str());
+  } else {
+    DeleteFileA(link.c_str());
+  }
+}
+
+}  // namespace
+
+// Links planted in the install folder beforehand: a link at a folder of an entry's path stops the
+// run, and one at an entry's own name is replaced. Nothing outside is written, replaced or
+// removed, whatever the run's outcome.
+TEST(Extractor, NeverWritesThroughLinksPlantedInTheFolder) {
+  UseHiddenConsole(80);
+  // The folder first: under Wine, deleting a link to a file deletes its target instead.
+  std::string folder = InstallFolder("uharc-links", WinPath(KELVAMO_PAYLOAD_ARCHIVE));
+  const std::string outside = TempFolder() + "uharc-outside\\";
+  RemoveTree(outside);
+  CreateDirectoryA(outside.c_str(), nullptr);
+  CreateDirectoryA((outside + "dir").c_str(), nullptr);
+  WriteFileText(outside + "file.txt", "keep");
+  WriteFileText(outside + "hard.txt", "keep");
+  PlantLink(folder + "sub", outside + "dir", true);
+  ASSERT_NE(GetFileAttributesA((folder + "sub").c_str()), INVALID_FILE_ATTRIBUTES);
+  ExtractorRun run = RunOn("uharc-links", {{"sub/a.txt", "new"}}, &folder);
+  EXPECT_NE(run.exit_code, 0u);
+  EXPECT_NE(run.last_row.find("will not write through the link sub"), std::string::npos)
+      << run.last_row;
+  ExpectEndedWithALineBreak(run);
+  EXPECT_FALSE(Exists(outside + "dir\\a.txt"));
+  RemoveLink(folder + "sub", true);
+
+  PlantLink(folder + "victim", outside + "file.txt", false);
+  PlantLink(folder + "dangling", outside + "nowhere.txt", false);
+  ASSERT_TRUE(
+      CreateHardLinkA((folder + "shared").c_str(), (outside + "hard.txt").c_str(), nullptr));
+  ASSERT_EQ(ReadFileText(folder + "victim"), "keep");
+  const std::vector<HandEntry> files = {
+      {"victim", "new victim"}, {"dangling", "new dangling"}, {"shared", "new shared"}};
+  std::vector<HandEntry> bad = files;
+  bad[0].bad_crc = true;
+  run = RunOn("uharc-links", bad, &folder);
+  EXPECT_NE(run.exit_code, 0u);
+  EXPECT_NE(run.last_row.find("checksum mismatch in victim"), std::string::npos) << run.last_row;
+  EXPECT_EQ(ReadFileText(outside + "file.txt"), "keep");
+
+  run = RunOn("uharc-links", files, &folder);
+  EXPECT_EQ(run.exit_code, 0u) << run.last_row;
+  EXPECT_EQ(ReadFileText(outside + "file.txt"), "keep");
+  EXPECT_EQ(ReadFileText(outside + "hard.txt"), "keep");
+  EXPECT_FALSE(Exists(outside + "nowhere.txt"));
+  for (const HandEntry& f : files) EXPECT_EQ(ReadFileText(folder + f.name), f.data) << f.name;
+  for (const HandEntry& f : files) RemoveLink(folder + f.name, false);
+  RemoveTree(folder);
+  RemoveTree(outside);
+}
+
+TEST(Extractor, KeepsTheInstalledFileWhenItsReplacementFailsItsChecksum) {
+  UseHiddenConsole(80);
+  std::string folder = InstallFolder("uharc-keep", WinPath(KELVAMO_PAYLOAD_ARCHIVE));
+  WriteFileText(folder + "a.txt", "installed before");
+  HandEntry bad = {"a.txt", "from the archive"};
+  bad.bad_crc = true;
+  const ExtractorRun run = RunOn("uharc-keep", {bad}, &folder);
+  EXPECT_NE(run.exit_code, 0u);
+  EXPECT_EQ(ReadFileText(folder + "a.txt"), "installed before");
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "uharc-*").c_str(), &fd);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "temporary file left: " << fd.cFileName;
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  RemoveTree(folder);
+}
+
+// Names Windows (and Wine) take for one file, by case beyond A to Z or through an 8.3 alias: the
+// archive is refused before anything is made.
+TEST(Extractor, RefusesNamesWindowsWouldMerge) {
+  UseHiddenConsole(80);
+  const struct {
+    const char* first;
+    const char* second;
+    const char* reason;
+  } cases[] = {
+      {"\xC3\x84.txt", "\xC3\xA4.txt", "one name on Windows"},          // Ä ä
+      {"\xCE\xA3.txt", "\xCF\x83.txt", "one name on Windows"},          // Σ σ
+      {"\xEF\xBC\xA1.txt", "\xEF\xBD\x81.txt", "one name on Windows"},  // Ａ ａ
+      {"longfilename.txt", "LONG~LMQ.TXT", "short (8.3) name"},
+  };
+  for (const auto& c : cases) {
+    std::string folder;
+    const ExtractorRun run =
+        RunOn("uharc-case", {{c.first, "first"}, {c.second, "second"}}, &folder);
+    EXPECT_NE(run.exit_code, 0u) << c.second;
+    EXPECT_NE(run.last_row.find(c.reason), std::string::npos) << run.last_row;
+    ExpectEndedWithALineBreak(run);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "*.txt").c_str(), &fd);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << c.second << ": " << fd.cFileName;
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    RemoveTree(folder);
+  }
+}
+
+// The one table the packer and both extractors fold names with, against the file system's own
+// uppercase table: any two characters it takes for one fold alike.
+TEST(Extractor, NameFoldingCoversTheUppercaseTableOfTheFileSystem) {
+  const auto upcase = SystemFunction<WCHAR(WINAPI*)(WCHAR)>("ntdll.dll", "RtlUpcaseUnicodeChar");
+  ASSERT_NE(upcase, nullptr);
+  int mapped = 0;
+  for (std::uint32_t c = 0; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const std::uint32_t up = upcase(static_cast<WCHAR>(c));
+    mapped += up != c;
+    EXPECT_EQ(uha::UpcaseForNames(c), uha::UpcaseForNames(up)) << std::hex << c;
+  }
+  EXPECT_GT(mapped, 1000);
+}
+
+TEST(Extractor, NamesTheFaultOfAnEmptyArchiveABrokenNameAndAnImpossibleTime) {
+  UseHiddenConsole(80);
+  HandEntry late = {"late.txt", "x"};
+  late.mtime = std::uint64_t{1} << 63;
+  const struct {
+    std::vector<HandEntry> files;
+    const char* row;
+  } cases[] = {
+      {{}, "UHARC: empty archive: it holds no entries"},
+      {{{"ok.txt", "x"}, {"\xC3\x28.txt", "y"}},
+       "UHARC: unsafe entry name \"\\xC3(.txt\": is not valid UTF-8"},
+      {{late}, "UHARC: damaged archive: entry time out of range"},
+  };
+  for (const auto& c : cases) {
+    std::string folder;
+    const ExtractorRun run = RunOn("uharc-faults", c.files, &folder);
+    EXPECT_NE(run.exit_code, 0u) << c.row;
+    EXPECT_EQ(run.last_row, c.row);
+    ExpectEndedWithALineBreak(run);
+    EXPECT_FALSE(Exists(folder + "ok.txt"));
+    EXPECT_FALSE(Exists(folder + "late.txt"));
+    RemoveTree(folder);
+  }
+}
+
+// A deep tree extracts whole and in a time the installer's user would wait for. Each folder is made
+// once and files are made and renamed relative to their open folder, but Wine still walks every
+// folder of a new name, so here the time grows with depth all the same: 100 files at depth 500
+// took 19 s the old way and 8 to 16 s now on a loaded bench (natively 20 s and under 1 s).
+TEST(Extractor, ExtractsADeepTreeWithoutRemakingItsFolders) {
+  UseHiddenConsole(80);
+  std::string path;
+  for (int i = 0; i < 500; ++i) path += i % 2 ? "e/" : "d/";
+  std::vector<HandEntry> files;
+  for (int i = 0; i < 100; ++i) files.push_back({path + std::to_string(i), ""});
+  std::string folder;
+  const DWORD start = GetTickCount();
+  const ExtractorRun run = RunOn("uharc-deep", files, &folder);
+  const DWORD took = GetTickCount() - start;
+  EXPECT_EQ(run.exit_code, 0u) << run.last_row;
+  EXPECT_LT(took, 60000u);
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  EXPECT_TRUE(Exists(Wide("\\\\?\\" + folder + path + "99")));
 }

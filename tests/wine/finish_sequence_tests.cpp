@@ -6,7 +6,7 @@
 
 #include "browser_stand_in.h"
 #include "command_record.h"
-#include "install_run.h"
+#include "finish_run.h"
 #include "engine/process_list.h"
 #include "kelvamo_product.h"
 #include "link_reader.h"

@@ -1,17 +1,54 @@
 #pragma once
-// A whole run of setup.exe, driven from outside: welcome, folder, installation, finish options,
-// 完成(F).
+// Whole runs of the real setup.exe installing its sample product, driven from outside: the
+// fixture and helpers the installation tests share.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <optional>
 #include <string>
+
+#include "payload_facts.h"
 
 #include "wizard_driver.h"
 
-struct FinishOptions {
-  bool startMenu, startup, desktop, runNow;
-};
-constexpr FinishOptions kAllChecked = {true, true, true, true};
-constexpr FinishOptions kAllCleared = {false, false, false, false};
+constexpr int kMessageText = 0xFFFF;  // the static of a message box
+constexpr DWORD kInstallTimeoutMs = 240000;
 
-// Installs into `folder` (the default folder when empty), sets the options and presses 完成(F).
-// Gives the milliseconds from the press to the end of the program, or -1 when it did not end by
-// itself (as when a question waits for an answer).
-long FinishWith(const FinishOptions& options, const std::string& folder = "");
+std::string Narrow(const std::wstring& text);
+
+// The value's bytes as stored, or a marker when it is missing.
+std::string RegistryBytes(const char* keyName, const char* valueName);
+void ExpectRegistryFor(const std::string& folder);
+// Sets "Path" of the application key to a marker that an installation would overwrite.
+void WriteRegistryMarker();
+
+// A copy of setup.exe, alone in the temp folder `name`, whose payload resource `id` is changed by
+// `change`. With `recordChange` the copy's payload facts describe the changed resource, so only
+// the checks during the installation can find the damage. Empty when the copy cannot be made.
+std::wstring ChangedSetupCopy(const std::wstring& name, WORD id,
+                              const std::function<void(std::string&)>& change, bool recordChange);
+
+// The payload facts of the setup.exe this build made.
+std::optional<kelvamo::PayloadFacts> SetupPayloadFacts();
+
+// Answers the message box the wizard shows (OK, or `button`) and returns its text.
+std::wstring AnswerMessageBox(const WizardDriver& setup, int button = IDOK);
+
+class InstallTest : public testing::Test {
+ protected:
+  // Starts setup.exe and types `folder` on the folder page, then presses Next.
+  void StartInstallInto(const std::string& folder,
+                        const std::wstring& exe = WizardDriver::SetupExePath());
+  void InstallInto(const std::string& folder);
+  // Waits for the completed state, noting whether the payload files and the extractor's progress
+  // rows on the status line were seen meanwhile.
+  bool WaitForCompletion(const std::string& folder, bool* sawPayload, bool* sawProgress = nullptr);
+  void ExpectButtons(bool back, bool next, bool cancel);
+  void ExpectCompleted(const std::string& folder);
+  // Back on the folder page with every button enabled, as after a refusal.
+  void ExpectBackOnTheFolderPage();
+  HWND Button(int id) const { return setup_.Button(id); }
+
+  WizardDriver setup_;
+};

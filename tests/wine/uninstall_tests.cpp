@@ -13,6 +13,7 @@
 #include "command_record.h"
 #include "engine/installed_list.h"
 #include "engine/process_list.h"
+#include "finish_run.h"
 #include "install_run.h"
 #include "kelvamo_product.h"
 #include "test_files.h"
@@ -24,7 +25,6 @@ using namespace kelvamo;
 namespace {
 
 const wchar_t kCaption[] = L"Kelvamo 卸载";
-const int kMessageText = 0xFFFF;  // the static of a message box
 const DWORD kRemovalTimeoutMs = 60000;
 
 std::string ShellFolder(int csidl) {
@@ -175,10 +175,10 @@ class UninstallRun {
 // Ends every running kelvamo.exe; tells whether one ran.
 bool EndApplication() {
   bool ended = false;
-  for (DWORD pid : FindProcessesByName(kApplicationFile)) {
+  for (DWORD pid = FindProcessByName(kApplicationFile); pid; pid = FindProcessByName(kApplicationFile)) {
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!process) continue;
-    ended = TerminateProcess(process, 0) && WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+    if (!process || !TerminateProcess(process, 0)) return false;
+    ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
     CloseHandle(process);
   }
   return ended;
@@ -209,12 +209,6 @@ class Uninstall : public testing::Test {
     EXPECT_FALSE(HasKey(kUninstallKey));
     EXPECT_FALSE(HasKey(kAppKey));
   }
-  static std::string Narrow(const std::wstring& text) {
-    char bytes[1024] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof(bytes) - 1, nullptr, nullptr);
-    return bytes;
-  }
-
   std::vector<std::wstring> listed_;
   CommandLineRecord record_;
   BrowserStandIn browser_;

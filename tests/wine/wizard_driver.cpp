@@ -44,6 +44,18 @@ HWND FindTopLevelDialog(DWORD pid, const std::function<bool(HWND)>& accept) {
   return search.found;
 }
 
+// Waits up to `timeoutMs` for such a dialog.
+HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = FindTopLevelDialog(pid, accept);
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 bool PageIs(HWND page, WizardPage kind) {
   const bool folder = GetDlgItem(page, 1010) != nullptr;
   const bool progress = GetDlgItem(page, 1005) != nullptr;
@@ -87,14 +99,16 @@ std::wstring WizardDriver::SetupExePath() {
   return path;
 }
 
-bool WizardDriver::Start(const std::wstring& exePath) {
+bool WizardDriver::Launch(const std::wstring& exePath) {
   std::wstring commandLine = L"\"" + exePath + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &m_process)) {
-    return false;
-  }
+  return CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &m_process);
+}
+
+bool WizardDriver::Start(const std::wstring& exePath) {
+  if (!Launch(exePath)) return false;
   const DWORD pid = m_process.dwProcessId;
   return WaitUntil(
       [&] {
@@ -195,16 +209,13 @@ int WizardDriver::ProgressPosition(HWND progressBar) {
 }
 
 HWND WizardDriver::WaitForOwnedDialog(DWORD timeoutMs) const {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        found = FindTopLevelDialog(ProcessId(), [this](HWND window) {
-          return GetWindow(window, GW_OWNER) == m_wizard;
-        });
-        return found != nullptr;
-      },
+  return WaitForDialog(
+      ProcessId(), [this](HWND window) { return GetWindow(window, GW_OWNER) == m_wizard; },
       timeoutMs);
-  return found;
+}
+
+HWND WizardDriver::WaitForTopLevelDialog(DWORD timeoutMs) const {
+  return WaitForDialog(ProcessId(), [](HWND) { return true; }, timeoutMs);
 }
 
 bool WizardDriver::NoOwnedDialogFor(DWORD forMs) const { return WaitForOwnedDialog(forMs) == nullptr; }

@@ -44,6 +44,8 @@ public:
 
   // Starts setup.exe (by default the one this build made) and waits for the wizard to show.
   bool Start(const std::wstring& exePath = SetupExePath());
+  // Only starts it, for a run that may end before any wizard shows.
+  bool Launch(const std::wstring& exePath = SetupExePath());
   static std::wstring SetupExePath();
 
   HWND Wizard() const { return m_wizard; }
@@ -76,6 +78,8 @@ public:
   // A visible dialog or message box of setup.exe owned by the wizard, waited for up to the
   // timeout; null when none appears.
   HWND WaitForOwnedDialog(DWORD timeoutMs = 5000) const;
+  // A visible top-level dialog or message box of setup.exe, owned or not; null when none appears.
+  HWND WaitForTopLevelDialog(DWORD timeoutMs = 5000) const;
   // True when, for the whole of `forMs`, no such dialog shows.
   bool NoOwnedDialogFor(DWORD forMs) const;
 

@@ -35,6 +35,11 @@ class ExtractProgress {
   virtual void OnBytes(std::uint64_t done, std::uint64_t total) = 0;
 };
 
+class NoProgress : public ExtractProgress {
+  void OnEntry(const Entry&, std::uint64_t, std::uint64_t) override {}
+  void OnBytes(std::uint64_t, std::uint64_t) override {}
+};
+
 // Reads and checks the header and entry table only.
 Status ReadTable(ByteSource& source, Table& table);
 

@@ -134,13 +134,17 @@ Status PackBlock(Block& block, std::vector<PackInput>& files, const PackOptions&
   return st.ok() ? packer.Finish(block, packed) : st;
 }
 
+// Before any compressing: a tree its extractors would refuse is refused here, with the reason.
 Status CheckInputs(const std::vector<PackInput>& inputs) {
+  if (inputs.empty()) return Status::Fail("nothing to pack: the folder is empty");
+  std::vector<Entry> entries;
   for (const PackInput& in : inputs) {
     const std::string problem = EntryNameProblem(in.entry.name);
     if (!problem.empty())
-      return Status::Fail("cannot store \"" + in.entry.name + "\": it " + problem);
+      return Status::Fail("cannot store \"" + PrintableName(in.entry.name) + "\": it " + problem);
+    entries.push_back(in.entry);
   }
-  return {};
+  return CheckNames(entries);
 }
 
 Status WriteFile(const std::string& path, const std::uint8_t* header,
@@ -149,7 +153,8 @@ Status WriteFile(const std::string& path, const std::uint8_t* header,
   if (!f) return Status::Fail("cannot create " + path);
   bool ok = std::fwrite(header, 1, kHeaderSize, f.get()) == kHeaderSize &&
             std::fwrite(table.data(), 1, table.size(), f.get()) == table.size() &&
-            std::fwrite(packed.data(), 1, packed.size(), f.get()) == packed.size();
+            (packed.empty() ||  // a tree of empty files has no data at all
+             std::fwrite(packed.data(), 1, packed.size(), f.get()) == packed.size());
   ok = std::fclose(f.release()) == 0 && ok;
   if (!ok) {
     std::remove(path.c_str());

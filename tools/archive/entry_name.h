@@ -10,7 +10,12 @@ namespace uha {
 // Empty string when the name is acceptable, otherwise why it is refused.
 std::string EntryNameProblem(std::string_view name);
 
-// The name with ASCII letters lowered: Windows treats names that differ only so as one.
+// The name as Windows compares it, every character through its uppercase table: names that
+// differ only in case (A and a, Ä and ä, Σ and σ) fold alike.
 std::string FoldedName(std::string_view name);
+
+// The name fit for a terminal or a console row: control characters and bytes that are not
+// UTF-8 are shown as \xNN, so a hostile name can neither steer the display nor blank the message.
+std::string PrintableName(std::string_view name);
 
 }  // namespace uha

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "entry_name.h"
@@ -56,28 +57,6 @@ Status DecodeBlocks(const std::uint8_t* p, Table& table, std::size_t count) {
   return {};
 }
 
-// Names must be safe, unique without regard to case, and no file may stand where a folder is
-// needed.
-Status CheckNames(const std::vector<Entry>& entries) {
-  std::set<std::string> names;
-  std::set<std::string> files;
-  for (const Entry& e : entries) {
-    const std::string problem = EntryNameProblem(e.name);
-    if (!problem.empty()) return Status::Fail("unsafe entry name \"" + e.name + "\": " + problem);
-    std::string folded = FoldedName(e.name);
-    if (!names.insert(folded).second) return Bad("entry \"" + e.name + "\" appears twice");
-    if (e.kind == EntryKind::kFile) files.insert(folded);
-  }
-  for (const std::string& name : names) {
-    for (std::size_t slash = name.find('/'); slash != std::string::npos;
-         slash = name.find('/', slash + 1)) {
-      if (files.count(name.substr(0, slash)) != 0)
-        return Bad("a file stands where a folder is needed");
-    }
-  }
-  return {};
-}
-
 // Each block's size must be exactly the sum of its files' sizes.
 Status CheckBlockSizes(const Table& table, std::size_t first_file) {
   std::size_t next = first_file;
@@ -97,6 +76,36 @@ Status CheckBlockSizes(const Table& table, std::size_t first_file) {
 }
 
 }  // namespace
+
+Status CheckNames(const std::vector<Entry>& entries) {
+  std::map<std::string, const std::string*> names;  // folded name to the name as stored
+  std::set<std::string> files;
+  for (const Entry& e : entries) {
+    const std::string problem = EntryNameProblem(e.name);
+    if (!problem.empty()) {
+      return Status::Fail("unsafe entry name \"" + PrintableName(e.name) + "\": " + problem);
+    }
+    std::string folded = FoldedName(e.name);
+    const auto [it, added] = names.emplace(folded, &e.name);
+    if (!added && *it->second == e.name) {
+      return Bad("entry \"" + PrintableName(e.name) + "\" appears twice");
+    }
+    if (!added) {
+      return Status::Fail("entries \"" + PrintableName(*it->second) + "\" and \"" +
+                          PrintableName(e.name) + "\" are one name on Windows, which ignores case");
+    }
+    if (e.kind == EntryKind::kFile) files.insert(std::move(folded));
+  }
+  // A file stands where a folder is needed when some name starts with its name and a slash: in
+  // name order that name comes right at the slash (a scan per slash would grow with depth twice).
+  for (const std::string& file : files) {
+    const std::string folder = file + "/";
+    const auto below = names.lower_bound(folder);
+    if (below != names.end() && below->first.compare(0, folder.size(), folder) == 0)
+      return Bad("a file stands where a folder is needed");
+  }
+  return {};
+}
 
 std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
   return lzma_crc32(static_cast<const std::uint8_t*>(data), size, crc);
@@ -120,6 +129,7 @@ Status DecodeHeader(const std::uint8_t in[kHeaderSize], Header& h) {
   if (in[3] != kVersion) return Status::Fail("unsupported UHA version " + std::to_string(in[3]));
   if (Get32(in + 36) != Crc32(in, 36)) return Bad("header checksum mismatch");
   if (Get32(in + 4) != 0) return Bad("reserved header bytes set");
+  if (Get32(in + 8) == 0) return Status::Fail("empty archive: it holds no entries");
   h.entry_count = Get32(in + 8);
   h.block_count = Get32(in + 12);
   h.table_size = Get32(in + 16);
@@ -207,6 +217,7 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
     e.size = Get64(p + 8);
     e.mtime = Get64(p + 16);
     e.crc32 = Get32(p + 24);
+    if (e.mtime > kMaxFileTime) return Bad("entry time out of range");
     e.name.assign(reinterpret_cast<const char*>(p + kEntryFixedSize), name_size);
     if (e.kind == EntryKind::kDirectory) {
       if (directories != i || e.size != 0) return Bad("folder entries out of place");

@@ -28,6 +28,9 @@ constexpr std::uint32_t kAttrHidden = 0x02;
 constexpr std::uint32_t kAttrSystem = 0x04;
 constexpr std::uint32_t kAttrMask = kAttrReadOnly | kAttrHidden | kAttrSystem;
 
+// The latest time a Windows file can carry; later ones are refused by every reader alike.
+constexpr std::uint64_t kMaxFileTime = INT64_MAX;
+
 struct Entry {
   EntryKind kind = EntryKind::kFile;
   std::string name;  // UTF-8, '/' between components
@@ -78,7 +81,9 @@ std::vector<std::uint8_t> EncodeTable(const Table& table);
 std::uint32_t TableDictSize(std::size_t table_size);
 Status UnpackTable(const std::vector<std::uint8_t>& packed, std::uint32_t table_size,
                    std::vector<std::uint8_t>& table);
-// Checks every count, size and name; on success the table is safe to extract.
+// Every name safe, no two names one on Windows, and no file where a folder is needed.
+Status CheckNames(const std::vector<Entry>& entries);
+// Checks every count, size, time and name; on success the table is safe to extract.
 Status DecodeTable(const Header& header, const std::vector<std::uint8_t>& bytes, Table& table);
 
 }  // namespace uha

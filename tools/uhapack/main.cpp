@@ -9,6 +9,9 @@
 #include <string>
 
 #include "archive_writer.h"
+#include "engine/payload_record.h"
+#include "entry_name.h"
+#include "payload_measure.h"
 #include "posix_sink.h"
 #include "product_list.h"
 #include "stdio_source.h"
@@ -20,20 +23,16 @@ constexpr char kUsage[] =
     "usage: uhapack c [--mtime=UNIX_SECONDS] [--level=0..9] ARCHIVE FOLDER  pack FOLDER\n"
     "       uhapack l ARCHIVE                                              list entries\n"
     "       uhapack t ARCHIVE                                              test checksums\n"
-    "       uhapack x ARCHIVE [FOLDER]                                     extract\n";
+    "       uhapack x ARCHIVE [FOLDER]                                     extract\n"
+    "       uhapack f ARCHIVE EXTRACTOR FACTS                              record payload facts\n";
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-class Quiet : public uha::ExtractProgress {
-  void OnEntry(const uha::Entry&, std::uint64_t, std::uint64_t) override {}
-  void OnBytes(std::uint64_t, std::uint64_t) override {}
-};
-
 int Report(const uha::Status& st) {
   if (st.ok()) return 0;
-  std::fprintf(stderr, "uhapack: %s\n", st.error.c_str());
+  std::fprintf(stderr, "uhapack: %s\n", uha::PrintableName(st.error).c_str());
   return 1;
 }
 
@@ -89,7 +88,8 @@ int List(const char* archive) {
   const uha::Status st = uha::ReadTable(source, table);
   for (const uha::Entry& e : table.entries) {
     std::printf("%12llu %08x %s%s\n", static_cast<unsigned long long>(e.size), e.crc32,
-                e.name.c_str(), e.kind == uha::EntryKind::kDirectory ? "/" : "");
+                uha::PrintableName(e.name).c_str(),
+                e.kind == uha::EntryKind::kDirectory ? "/" : "");
   }
   return Report(st);
 }
@@ -99,8 +99,28 @@ int Extract(const char* archive, const std::string& folder) {
   if (!f) return Report(uha::Status::Fail(std::string("cannot open ") + archive));
   uha::StdioSource source(f.get());
   uha::PosixSink sink(folder);
-  Quiet quiet;
+  uha::NoProgress quiet;
   return Report(uha::ExtractArchive(source, sink, quiet));
+}
+
+// Writes the facts setup.exe checks its payload against and sizes the installation by.
+int RecordFacts(const char* archive, const char* extractor, const char* factsPath) {
+  kelvamo::PayloadFacts facts;
+  const uha::Status st = uha::MeasurePayload(archive, extractor, facts);
+  if (!st.ok()) return Report(st);
+  const kelvamo::PayloadFactsRecord record = kelvamo::EncodePayloadFacts(facts);
+  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(factsPath, "wb"));
+  const bool written = f &&
+                       std::fwrite(record.data(), 1, record.size(), f.get()) == record.size() &&
+                       std::fclose(f.release()) == 0;
+  if (!written) {
+    std::remove(factsPath);
+    return Report(uha::Status::Fail(std::string("cannot write ") + factsPath));
+  }
+  std::printf("%s: %llu bytes unpacked, %llu expanded\n", factsPath,
+              static_cast<unsigned long long>(facts.unpacked_bytes),
+              static_cast<unsigned long long>(facts.expanded_bytes));
+  return 0;
 }
 
 }  // namespace
@@ -110,6 +130,7 @@ int main(int argc, char** argv) {
   if (command == "c") return Pack(argc, argv);
   if (command == "l" && argc == 3) return List(argv[2]);
   if (command == "t" && argc == 3) return Extract(argv[2], "");
+  if (command == "f" && argc == 5) return RecordFacts(argv[2], argv[3], argv[4]);
   if (command == "x" && (argc == 3 || argc == 4))
     return Extract(argv[2], argc == 4 ? argv[3] : ".");
   std::fputs(kUsage, stderr);

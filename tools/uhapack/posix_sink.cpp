@@ -26,39 +26,46 @@ timespec UnixTime(std::uint64_t filetime) {
 
 }  // namespace
 
-PosixSink::~PosixSink() {
-  if (fd_ >= 0) close(fd_);
+PosixSink::~PosixSink() { DropTemporary(); }
+
+void PosixSink::DropTemporary() {
+  if (fd_ < 0) return;
+  close(fd_);
+  fd_ = -1;
+  unlink(temporary_.c_str());
 }
 
-Status PosixSink::MakeParents(const std::string& name) {
-  for (std::size_t slash = name.find('/'); slash != std::string::npos;
-       slash = name.find('/', slash + 1)) {
-    const std::string dir = root_ + "/" + name.substr(0, slash);
-    if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) return Fail("cannot create", dir);
-  }
+// A folder already there is used only if it is a real one: a link would carry the entries below
+// it out of the target.
+Status PosixSink::MakeFolder(const std::string& name) const {
+  const std::string path = PathOf(name);
+  if (mkdir(path.c_str(), 0755) == 0) return {};
+  if (errno != EEXIST) return Fail("cannot create", path);
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return Fail("cannot create", path);
+  if (S_ISLNK(st.st_mode)) return Status::Fail("will not write through the link " + path);
+  if (!S_ISDIR(st.st_mode)) return Status::Fail("cannot create " + path + ": a file is in the way");
   return {};
 }
 
 Status PosixSink::MakeDirectory(const Entry& entry) {
   if (root_.empty()) return {};
-  Status st = MakeParents(entry.name);
-  if (!st.ok()) return st;
-  const std::string path = PathOf(entry);
-  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return Fail("cannot create", path);
-  return {};
+  return folders_.Ensure(entry.name, [this](const std::string& f) { return MakeFolder(f); });
 }
 
 Status PosixSink::BeginFile(const Entry& entry) {
   if (root_.empty()) return {};
-  Status st = MakeParents(entry.name);
+  const std::string_view folder = FolderOf(entry.name);
+  Status st = folders_.Ensure(folder, [this](const std::string& f) { return MakeFolder(f); });
   if (!st.ok()) return st;
-  const std::string path = PathOf(entry);
-  // Replacing rather than rewriting: a read-only file gives way too, and a link planted at this
-  // name is removed instead of followed.
-  if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
-    return Fail("cannot replace", path);
-  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd_ < 0) return Fail("cannot create", path);
+  // A fresh name that nothing stands at yet (O_EXCL refuses even a dangling link).
+  const std::string prefix =
+      (folder.empty() ? root_ : PathOf(folder)) + "/.uhapack-" + std::to_string(getpid()) + "-";
+  do {
+    temporary_ = prefix + std::to_string(temporaries_++);
+    fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  } while (fd_ < 0 && errno == EEXIST);
+  if (fd_ < 0) return Fail("cannot create", PathOf(entry.name));
   return {};
 }
 
@@ -74,22 +81,22 @@ Status PosixSink::Write(const std::uint8_t* data, std::size_t size) {
   return {};
 }
 
+// The checked file takes the entry's name in one step: a file, link or hard link standing there
+// is replaced, not written through, and an old file stays whole until then.
 Status PosixSink::EndFile(const Entry& entry) {
   if (root_.empty()) return {};
   const timespec times[2] = {UnixTime(entry.mtime), UnixTime(entry.mtime)};
-  const bool ok = futimens(fd_, times) == 0 &&
-                  fchmod(fd_, (entry.attributes & kAttrReadOnly) ? 0444 : 0644) == 0;
-  const bool closed = close(fd_) == 0;
+  bool ok = futimens(fd_, times) == 0 &&
+            fchmod(fd_, (entry.attributes & kAttrReadOnly) ? 0444 : 0644) == 0;
+  ok = close(fd_) == 0 && ok;
   fd_ = -1;
-  if (!ok || !closed) return Fail("cannot finish", PathOf(entry));
-  return {};
+  const std::string path = PathOf(entry.name);
+  if (ok && rename(temporary_.c_str(), path.c_str()) == 0) return {};
+  const Status failed = Fail("cannot finish", path);
+  unlink(temporary_.c_str());
+  return failed;
 }
 
-void PosixSink::AbandonFile(const Entry& entry) {
-  if (root_.empty()) return;
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
-  unlink(PathOf(entry).c_str());
-}
+void PosixSink::AbandonFile(const Entry&) { DropTemporary(); }
 
 }  // namespace uha

@@ -1,9 +1,12 @@
 // Extracts into a folder on a POSIX system (the packer's "x" and "t" commands and the tests).
+// Nothing is written through a link: a link at a folder of an entry's path is an error, and a
+// file goes to a temporary name first and then replaces whatever stood at its own name.
 #pragma once
 
 #include <string>
 
 #include "archive_reader.h"
+#include "made_folders.h"
 
 namespace uha {
 
@@ -20,11 +23,15 @@ class PosixSink : public ExtractSink {
   void AbandonFile(const Entry& entry) override;
 
  private:
-  std::string PathOf(const Entry& entry) const { return root_ + "/" + entry.name; }
-  Status MakeParents(const std::string& name);
+  std::string PathOf(std::string_view name) const { return root_ + "/" + std::string(name); }
+  Status MakeFolder(const std::string& name) const;
+  void DropTemporary();
 
   std::string root_;
+  MadeFolders folders_;
   int fd_ = -1;
+  std::string temporary_;  // where the open file is written until it has been checked
+  unsigned temporaries_ = 0;
 };
 
 }  // namespace uha

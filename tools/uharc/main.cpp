@@ -8,6 +8,7 @@
 
 #include "archive_reader.h"
 #include "console_out.h"
+#include "entry_name.h"
 #include "stdio_source.h"
 #include "uharc_console.h"
 #include "win32_sink.h"
@@ -52,8 +53,9 @@ class RowProgress : public uha::ExtractProgress {
   int entries_ = 0;
 };
 
+// The message names the fault even when it quotes a name that is not UTF-8 or holds controls.
 int Fail(const uharc::ConsoleOut& out, const std::string& message, int code) {
-  out.Write(uharc::FinalRow(out.Encode("UHARC: " + message), out.cells()));
+  out.Write(uharc::FinalRow(out.Encode("UHARC: " + uha::PrintableName(message)), out.cells()));
   return code;
 }
 

@@ -1,5 +1,8 @@
 #include "win32_sink.h"
 
+#include <cstring>
+#include <vector>
+
 namespace uharc {
 namespace {
 
@@ -12,6 +15,12 @@ uha::Status Failure(const char* what, const std::string& name) {
   }
   return uha::Status::Fail(std::string(what) + " " + name + " (error " + std::to_string(code) +
                            ")");
+}
+
+// Digits of a number: std::to_wstring would pull in the wide printf machinery.
+std::wstring Digits(unsigned n) {
+  const std::string narrow = std::to_string(n);
+  return std::wstring(narrow.begin(), narrow.end());
 }
 
 }  // namespace
@@ -28,7 +37,18 @@ std::wstring Widen(const std::string& utf8) {
 }
 
 Win32Sink::~Win32Sink() {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  DropTemporary();
+  if (folder_ != INVALID_HANDLE_VALUE) CloseHandle(folder_);
+}
+
+// Removed through its handle: no name is looked up again.
+void Win32Sink::DropTemporary() {
+  if (file_ == INVALID_HANDLE_VALUE) return;
+  FILE_DISPOSITION_INFORMATION dispose = {TRUE};
+  IO_STATUS_BLOCK io;
+  NtSetInformationFile(file_, &io, &dispose, sizeof dispose, FileDispositionInformation);
+  CloseHandle(file_);
+  file_ = INVALID_HANDLE_VALUE;
 }
 
 bool Win32Sink::Init() {
@@ -49,55 +69,87 @@ bool Win32Sink::Init() {
   return true;
 }
 
-uha::Status Win32Sink::PathOf(const std::string& name, std::wstring& path) const {
-  std::wstring wide = Widen(name);
+uha::Status Win32Sink::PathOf(std::string_view name, std::wstring& path) const {
+  std::wstring wide = Widen(std::string(name));
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
   }
-  path = root_ + L"\\" + wide;
-  if (wide.empty() || path.size() > kMaxPath) return uha::Status::Fail("path too long: " + name);
+  path = root_;
+  if (!wide.empty()) path += L"\\" + wide;
+  if (wide.empty() != name.empty() || path.size() > kMaxPath) {
+    return uha::Status::Fail("path too long: " + std::string(name));
+  }
   return {};
 }
 
-uha::Status Win32Sink::MakeOneDirectory(const std::string& name) {
+// A folder already there is used only if it is a real one. Junctions and symbolic links carry the
+// reparse-point flag, and so does a Unix link to a folder under Wine.
+uha::Status Win32Sink::MakeFolder(const std::string& name) const {
   std::wstring path;
   uha::Status st = PathOf(name, path);
-  if (!st.ok()) return st;
-  if (CreateDirectoryW(path.c_str(), nullptr)) return {};
+  if (!st.ok() || CreateDirectoryW(path.c_str(), nullptr)) return st;
   const DWORD attrs = GetFileAttributesW(path.c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) return {};
-  return Failure("cannot create folder", name);
-}
-
-uha::Status Win32Sink::MakeParents(const std::string& name) {
-  for (std::size_t slash = name.find('/'); slash != std::string::npos;
-       slash = name.find('/', slash + 1)) {
-    uha::Status st = MakeOneDirectory(name.substr(0, slash));
-    if (!st.ok()) return st;
+  if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+    return Failure("cannot create folder", name);
+  }
+  if (attrs & FILE_ATTRIBUTE_REPARSE_POINT) {
+    return uha::Status::Fail("will not write through the link " + name);
   }
   return {};
 }
 
 uha::Status Win32Sink::MakeDirectory(const uha::Entry& entry) {
-  uha::Status st = MakeParents(entry.name);
-  return st.ok() ? MakeOneDirectory(entry.name) : st;
+  return folders_.Ensure(entry.name, [this](const std::string& f) { return MakeFolder(f); });
+}
+
+uha::Status Win32Sink::OpenFolder(std::string_view folder) {
+  if (folder_ != INVALID_HANDLE_VALUE && folder == folder_name_) return {};
+  if (folder_ != INVALID_HANDLE_VALUE) CloseHandle(folder_);
+  std::wstring path;
+  uha::Status st = PathOf(folder, path);
+  if (!st.ok()) return st;
+  // Opened as it stands, not followed: a junction put in the folder's place since it was checked
+  // shows here and is refused.
+  folder_ = CreateFileW(
+      path.c_str(), FILE_TRAVERSE | FILE_ADD_FILE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  folder_name_ = folder;
+  if (folder_ == INVALID_HANDLE_VALUE) return Failure("cannot open folder", folder_name_);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(folder_, &info))
+    return Failure("cannot open folder", folder_name_);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    return uha::Status::Fail("will not write through the link " + folder_name_);
+  }
+  return {};
 }
 
 uha::Status Win32Sink::BeginFile(const uha::Entry& entry) {
-  uha::Status st = MakeParents(entry.name);
-  std::wstring path;
-  if (st.ok()) st = PathOf(entry.name, path);
+  const std::string_view folder = uha::FolderOf(entry.name);
+  uha::Status st = folders_.Ensure(folder, [this](const std::string& f) { return MakeFolder(f); });
+  if (st.ok()) st = OpenFolder(folder);
   if (!st.ok()) return st;
-  const DWORD attrs = GetFileAttributesW(path.c_str());
-  // -y: overwrite without asking. CREATE_ALWAYS refuses a read-only file, and a hidden or system
-  // one unless the same bits are asked for, so those go first.
-  const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & blocking)) {
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  // A fresh name that nothing stands at yet: FILE_CREATE refuses even a dangling link. The name is
+  // too long for the 8.3 shape, so it cannot alias another file.
+  const std::wstring prefix = L"uharc-" + Digits(GetCurrentProcessId()) + L"-";
+  NTSTATUS status;
+  do {
+    std::wstring leaf = prefix + Digits(temporaries_++) + L".tmp";
+    UNICODE_STRING name = {static_cast<USHORT>(leaf.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(leaf.size() * sizeof(wchar_t)), &leaf[0]};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, folder_, nullptr);
+    IO_STATUS_BLOCK io;
+    status = NtCreateFile(&file_, GENERIC_WRITE | DELETE | SYNCHRONIZE, &attributes, &io, nullptr,
+                          FILE_ATTRIBUTE_NORMAL, 0, FILE_CREATE,
+                          FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  } while (status == static_cast<NTSTATUS>(0xC0000035));  // STATUS_OBJECT_NAME_COLLISION
+  if (status < 0) {
+    file_ = INVALID_HANDLE_VALUE;
+    SetLastError(RtlNtStatusToDosError(status));
+    return Failure("cannot create", entry.name);
   }
-  file_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                      nullptr);
-  if (file_ == INVALID_HANDLE_VALUE) return Failure("cannot create", entry.name);
   current_ = entry.name;
   return {};
 }
@@ -115,27 +167,69 @@ uha::Status Win32Sink::Write(const std::uint8_t* data, std::size_t size) {
   return {};
 }
 
+// Gives the open temporary file its entry's name in its folder, replacing what stands there.
+NTSTATUS Win32Sink::Rename(const std::wstring& leaf) {
+  const std::size_t bytes = leaf.size() * sizeof(wchar_t);
+  std::vector<std::uint8_t> buffer(sizeof(FILE_RENAME_INFORMATION) + bytes);
+  auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = folder_;
+  info->FileNameLength = static_cast<ULONG>(bytes);
+  std::memcpy(info->FileName, leaf.data(), bytes);
+  IO_STATUS_BLOCK io;
+  return NtSetInformationFile(file_, &io, info, static_cast<ULONG>(buffer.size()),
+                              FileRenameInformation);
+}
+
+// The checked file takes the entry's name in one step: a file, link or hard link standing there
+// is replaced, not written through, and an old file stays whole until then.
+uha::Status Win32Sink::Replace(const std::string& name) {
+  const std::wstring leaf = Widen(name.substr(name.rfind('/') + 1));
+  NTSTATUS status = Rename(leaf);
+  if (status >= 0) return {};
+  SetLastError(RtlNtStatusToDosError(status));
+  if (GetLastError() != ERROR_ACCESS_DENIED) return Failure("cannot create", name);
+  // -y: a read-only, hidden or system file gives way too, but only a plain one: the flags of a
+  // link's target or of data another name shares are not ours to change.
+  std::wstring path;
+  uha::Status st = PathOf(name, path);
+  if (!st.ok()) return st;
+  HANDLE old = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool plain = old != INVALID_HANDLE_VALUE && GetFileInformationByHandle(old, &info) &&
+                     info.nNumberOfLinks == 1 &&
+                     !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  if (old != INVALID_HANDLE_VALUE) CloseHandle(old);
+  if (plain && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) && Rename(leaf) >= 0) {
+    return {};
+  }
+  SetLastError(ERROR_ACCESS_DENIED);
+  return Failure("cannot create", name);
+}
+
 uha::Status Win32Sink::EndFile(const uha::Entry& entry) {
   FILETIME ft;
   ft.dwLowDateTime = static_cast<DWORD>(entry.mtime);
   ft.dwHighDateTime = static_cast<DWORD>(entry.mtime >> 32);
-  const bool timed = SetFileTime(file_, nullptr, nullptr, &ft) != 0;
+  uha::Status st = SetFileTime(file_, nullptr, nullptr, &ft) ? Replace(entry.name)
+                                                             : Failure("cannot finish", entry.name);
+  if (!st.ok()) {
+    DropTemporary();
+    return st;
+  }
   const bool closed = CloseHandle(file_) != 0;
   file_ = INVALID_HANDLE_VALUE;
-  if (!timed || !closed) return Failure("cannot finish", entry.name);
+  if (!closed) return Failure("cannot finish", entry.name);
   std::wstring path;
-  uha::Status st = PathOf(entry.name, path);
+  st = PathOf(entry.name, path);
   if (st.ok() && entry.attributes != 0 && !SetFileAttributesW(path.c_str(), entry.attributes)) {
     return Failure("cannot set attributes of", entry.name);
   }
   return st;
 }
 
-void Win32Sink::AbandonFile(const uha::Entry& entry) {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  file_ = INVALID_HANDLE_VALUE;
-  std::wstring path;
-  if (PathOf(entry.name, path).ok()) DeleteFileW(path.c_str());
-}
+void Win32Sink::AbandonFile(const uha::Entry&) { DropTemporary(); }
 
 }  // namespace uharc

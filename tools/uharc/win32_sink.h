@@ -1,12 +1,16 @@
 // Creates the extracted entries below the current folder through the wide-character API, so any
-// stored name works whatever the code page, and long paths work through the \\?\ form.
+// stored name works whatever the code page, and long paths work through the \\?\ form. Nothing is
+// written through a link: a junction or symbolic link at a folder of an entry's path is an error,
+// and a file goes to a temporary name first and then replaces whatever stood at its own name.
 #pragma once
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <string>
 
 #include "archive_reader.h"
+#include "made_folders.h"
 
 namespace uharc {
 
@@ -23,13 +27,22 @@ class Win32Sink : public uha::ExtractSink {
   void AbandonFile(const uha::Entry& entry) override;
 
  private:
-  uha::Status PathOf(const std::string& name, std::wstring& path) const;
-  uha::Status MakeParents(const std::string& name);
-  uha::Status MakeOneDirectory(const std::string& name);
+  uha::Status PathOf(std::string_view name, std::wstring& path) const;
+  uha::Status MakeFolder(const std::string& name) const;
+  uha::Status OpenFolder(std::string_view folder);
+  NTSTATUS Rename(const std::wstring& leaf);
+  uha::Status Replace(const std::string& name);
+  void DropTemporary();
 
   std::wstring root_;  // \\?\ form of the current folder, without a trailing backslash
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  uha::MadeFolders folders_;
+  // The folder of the current file, open so that files are made and renamed by names relative to
+  // it: under Wine, each full path costs a walk of all its folders.
+  HANDLE folder_ = INVALID_HANDLE_VALUE;
+  std::string folder_name_;
+  HANDLE file_ = INVALID_HANDLE_VALUE;  // the temporary file being written
   std::string current_;
+  unsigned temporaries_ = 0;
 };
 
 // UTF-8 to UTF-16; empty on invalid input.
