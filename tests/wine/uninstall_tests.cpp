@@ -262,7 +262,7 @@ TEST_F(Uninstall, WhileTheApplicationRunsNothingGoesThenYesLeavesOnlyTheUsersFil
 }
 
 TEST_F(Uninstall, SilentRemovalEndsWhenTheWorkIsDoneAndLeavesNothing) {
-  const std::string folder = "C:\\Program Files\\kelvamo\\";
+  const std::string folder = "C:\\kelvamo silent\\";  // a folder no other test writes into
   Install({false, false, true, false}, folder);
   UninstallRun silent(EntryValue(L"QuietUninstallString"));
   ASSERT_TRUE(silent.started());
