@@ -37,6 +37,7 @@ check_size() {
   summary+=("size of i686 ${file##*/}: $size bytes (budget $limit)")
 }
 check_size "$WINDOWS_DIR/tools/UHARC.EXE" $((160 * 1024))
+check_size "$WINDOWS_DIR/src/Uninstall.exe" $((128 * 1024))
 
 printf '%s\n' "${summary[@]}"
 echo "$passed passed, $failed failed"

@@ -11,6 +11,8 @@ constexpr char kProductVersion[] = "1.0.0";
 
 // Host of the product's web site, which serves the page opened after a successful installation.
 constexpr char kProductHost[] = "www.kelvamo.com";
+// Who makes the product, as the uninstall entry names it.
+constexpr char kPublisher[] = "Kelvamo";
 
 // Registry keys under HKEY_LOCAL_MACHINE: the application's own ("Path") and its uninstall entry.
 constexpr char kAppKey[] = "Software\\kelvamo";
@@ -26,5 +28,15 @@ constexpr char kExtractorName[] = "UHARC.EXE";
 constexpr char kApplicationFile[] = "kelvamo.exe";
 constexpr char kUninstallCommandFile[] = "uninstall.exe";
 constexpr char kUninstallerFile[] = "Uninstall.exe";
+
+// The list of the product's files and folders: the packer adds it to the archive, so the
+// installation leaves it in the install folder for the uninstaller (docs/installed-files.md).
+constexpr char kInstalledListFile[] = "uninstall.lst";
+
+// The shortcuts: the start-up and desktop link, and the start-menu group with its two links. The
+// uninstaller's link name is a literal of each program's own execution character set.
+constexpr char kLinkFile[] = "Kelvamo.lnk";
+constexpr char kGroupFolder[] = "Kelvamo";
+constexpr char kUninstallerLinkFile[] = "卸载.lnk";
 
 }  // namespace kelvamo

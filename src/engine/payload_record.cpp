@@ -46,11 +46,12 @@ std::string ArchiveFolder(const char* installerFolder) {
 }
 
 // True when `rest`, the part of a name below a searched folder, is a "*.pack.gz" file there or
-// inside its "*.pack.gz" folders.
+// inside its "*.pack.gz" folders; the expansion passes over folders whose name begins with a dot.
 bool FoundBySearch(const std::string& rest) {
   size_t start = 0;
   for (size_t slash; (slash = rest.find('/', start)) != std::string::npos; start = slash + 1) {
-    if (!MatchesPackPattern(rest.substr(start, slash - start))) return false;
+    const std::string folder = rest.substr(start, slash - start);
+    if (folder[0] == '.' || !MatchesPackPattern(folder)) return false;
   }
   return MatchesPackPattern(rest.substr(start));
 }

@@ -9,9 +9,9 @@ using namespace kelvamo;
 
 namespace {
 
-constexpr char kLinkName[] = "\\Kelvamo.lnk";
-constexpr char kGroupName[] = "\\Kelvamo";
-constexpr char kUninstallerLinkName[] = "\\卸载.lnk";
+const std::string kLinkName = std::string("\\") + kLinkFile;
+const std::string kGroupName = std::string("\\") + kGroupFolder;
+const std::string kUninstallerLinkName = std::string("\\") + kUninstallerLinkFile;
 
 // COM for one option, whether or not initialisation succeeded.
 class ComScope {
@@ -23,7 +23,7 @@ class ComScope {
 };
 
 bool MakeShortcut(const std::string& installDir, const char* file, const std::string& folder,
-                  const char* linkName) {
+                  const std::string& linkName) {
   const auto paths = PlanShortcut(installDir, file, folder, linkName);
   return paths && CreateShortcut(paths->target.c_str(), paths->link.c_str());
 }

@@ -51,7 +51,8 @@ void CProgressPage::StartInstall() {
 
   PayloadCopy archive;
   archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
-  WriteRegistryRecords(dir);  // records that could not be written do not stop the installation
+  // Records that could not be written do not stop the installation.
+  WriteRegistryRecords(dir, LoadPayloadFacts());
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
   }

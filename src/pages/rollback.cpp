@@ -4,6 +4,7 @@
 
 #include "engine/install_paths.h"
 #include "engine/process_list.h"
+#include "engine/registry_records.h"
 #include "kelvamo_product.h"
 #include "uharc_console.h"
 
@@ -44,8 +45,8 @@ bool DeletePayloadFiles(const std::string& installDir) {
 
 bool RemovePayloadAndUninstallValues(const std::string& installDir) {
   bool removed = DeletePayloadFiles(installDir);
-  for (const char* value : {"DisplayName", "DisplayVersion", "UninstallString"}) {
-    removed = DeleteRegistryValue(kUninstallKey, value) && removed;
+  for (std::size_t i = 0; i < kUninstallEntryValueCount; ++i) {
+    removed = DeleteRegistryValue(kUninstallKey, kUninstallEntryValues[i]) && removed;
   }
   return removed;
 }

@@ -15,6 +15,6 @@ bool StopExtractor();
 // either could not be deleted, the other is still tried.
 bool DeletePayloadFiles(const std::string& installDir);
 
-// Deletes the payload files and the uninstall entry's "DisplayName", "DisplayVersion" and
-// "UninstallString". Each is tried even after another failed; false when any was not removed.
+// Deletes the payload files and every named value of the uninstall entry. Each is tried even after
+// another failed; false when any was not removed.
 bool RemovePayloadAndUninstallValues(const std::string& installDir);

@@ -191,11 +191,12 @@ bool WriteBitmap(const std::string& path, int width, int height, Painter paint) 
   return WriteFile(path, out + rows);
 }
 
-bool WriteIcon(const std::string& path) {
-  const struct {
-    int size, bits;
-  } images[] = {{48, 8}, {32, 8}, {16, 8}, {128, 32}, {48, 32}, {32, 24}, {16, 32}};
-  const int count = sizeof(images) / sizeof(images[0]);
+struct IconImage {
+  int size, bits;
+};
+
+bool WriteIcon(const std::string& path, const std::vector<IconImage>& images) {
+  const int count = static_cast<int>(images.size());
   std::string directory, data;
   Put16(directory, 0), Put16(directory, 1), Put16(directory, count);
   uint32_t offset = 6 + 16 * count;
@@ -227,7 +228,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = std::string(argv[1]) + "/";
-  const bool ok = WriteIcon(folder + "setup.ico") &&
+  // The uninstaller carries the same emblem without its large images, to stay small.
+  const std::vector<IconImage> setupIcon = {{48, 8},  {32, 8},  {16, 8}, {128, 32},
+                                            {48, 32}, {32, 24}, {16, 32}};
+  const std::vector<IconImage> uninstallIcon = {{48, 8}, {32, 8}, {16, 8}, {32, 32}, {16, 32}};
+  const bool ok = WriteIcon(folder + "setup.ico", setupIcon) &&
+                  WriteIcon(folder + "uninstall.ico", uninstallIcon) &&
                   WriteBitmap(folder + "banner.bmp", 164, 290, BannerPainter) &&
                   WriteBitmap(folder + "header.bmp", 158, 53, HeaderPainter) &&
                   WriteBitmap(folder + "question.bmp", 44, 34, QuestionPainter);

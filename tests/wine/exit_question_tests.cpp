@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/process_list.h"
+#include "engine/registry_records.h"
 #include "kelvamo_product.h"
 #include "test_files.h"
 #include "wizard_driver.h"
@@ -24,6 +25,12 @@ bool HasKey(const char* keyPath) {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
+}
+
+// A value of any type.
+bool HasValue(const char* keyPath, const char* name) {
+  return RegGetValueA(HKEY_LOCAL_MACHINE, keyPath, name, RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
 }
 
 std::string Value(const char* keyPath, const char* name) {
@@ -181,8 +188,8 @@ protected:
     EXPECT_EQ(FindProcessByName(kExtractorName), 0u);
     EXPECT_FALSE(Exists(folder + kArchiveName));
     EXPECT_FALSE(Exists(folder + kExtractorName));
-    for (const char* name : kUninstallValues) {
-      EXPECT_EQ(Value(kUninstallKey, name), "<none>") << name;
+    for (size_t i = 0; i < kUninstallEntryValueCount; ++i) {
+      EXPECT_FALSE(HasValue(kUninstallKey, kUninstallEntryValues[i])) << kUninstallEntryValues[i];
     }
     EXPECT_TRUE(HasKey(kUninstallKey));
     EXPECT_EQ(Value("Software\\kelvamo", "Path"), folder);

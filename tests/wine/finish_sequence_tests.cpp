@@ -6,6 +6,7 @@
 
 #include "browser_stand_in.h"
 #include "command_record.h"
+#include "finish_run.h"
 #include "engine/process_list.h"
 #include "kelvamo_product.h"
 #include "link_reader.h"
@@ -19,12 +20,6 @@ namespace {
 
 const std::string kInstallDir = "C:\\Program Files\\kelvamo\\";
 const std::string kSuccessPage = " http://www.kelvamo.com/suc.html";
-
-struct Options {
-  bool startMenu, startup, desktop, runNow;
-};
-const Options kAllChecked = {true, true, true, true};
-const Options kAllCleared = {false, false, false, false};
 
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = "";
@@ -66,38 +61,6 @@ bool EndApplication() {
   WaitForSingleObject(process, 5000);
   CloseHandle(process);
   return true;
-}
-
-void SetOption(const WizardDriver& setup, int id, bool checked) {
-  HWND box = setup.Control(WizardPage::Finish, id);
-  if (WizardDriver::Checked(box) != checked)
-    WizardDriver::Click(setup.Page(WizardPage::Finish), id);
-  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Checked(box) == checked; })) << id;
-}
-
-// Runs setup.exe through the installation to the finish page, sets the options and presses
-// 完成(F). Gives the milliseconds from the press to the end of the program, or -1 when it did not
-// end by itself (as when a question waits for an answer).
-long FinishWith(const Options& options) {
-  WizardDriver setup;
-  if (!setup.Start()) return -1;
-  const HWND next = setup.Button(kNext);
-  WizardDriver::Click(setup.Wizard(), kNext);
-  EXPECT_TRUE(setup.WaitForPage(WizardPage::Folder));
-  WizardDriver::Click(setup.Wizard(), kNext);
-  EXPECT_TRUE(setup.WaitForPage(WizardPage::Progress));
-  EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(next); }, 60000));
-  WizardDriver::Click(setup.Wizard(), kNext);
-  EXPECT_TRUE(setup.WaitForPage(WizardPage::Finish));
-  SetOption(setup, 1006, options.startMenu);
-  SetOption(setup, 1007, options.startup);
-  SetOption(setup, 1008, options.desktop);
-  SetOption(setup, 1009, options.runNow);
-
-  const DWORD pressed = GetTickCount();
-  WizardDriver::Click(setup.Wizard(), kNext);
-  if (setup.WaitForExit(10000) == STILL_ACTIVE) return -1;
-  return static_cast<long>(GetTickCount() - pressed);
 }
 
 class FinishSequence : public testing::Test {

@@ -9,7 +9,9 @@
 using kelvamo::kApplicationFile;
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;
+using kelvamo::kProductHost;
 using kelvamo::kProductName;
+using kelvamo::kPublisher;
 using kelvamo::kProductVersion;
 using kelvamo::kUninstallCommandFile;
 using kelvamo::kUninstallerFile;
@@ -67,12 +69,33 @@ std::string RegistryBytes(const char* keyName, const char* valueName) {
   return std::string(data, size);
 }
 
+DWORD RegistryNumber(const char* keyName, const char* valueName) {
+  DWORD number = 0, size = sizeof(number);
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, keyName, valueName, RRF_RT_REG_DWORD, nullptr, &number,
+                   &size) != ERROR_SUCCESS) {
+    return 0xFFFFFFFF;
+  }
+  return number;
+}
+
 void ExpectRegistryFor(const std::string& folder) {
   EXPECT_EQ(RegistryBytes("Software\\kelvamo", "Path"), folder + '\0');
   EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayName"), std::string(kProductName) + '\0');
   EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayVersion"), std::string(kProductVersion) + '\0');
-  EXPECT_EQ(RegistryBytes(kUninstallKey, "UninstallString"),
-            '"' + folder + kUninstallCommandFile + '"' + '\0');
+  const std::string command = '"' + folder + kUninstallCommandFile + '"';
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "UninstallString"), command + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "QuietUninstallString"), command + " /S" + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "InstallLocation"), folder + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayIcon"), folder + kApplicationFile + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "Publisher"), std::string(kPublisher) + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "URLInfoAbout"),
+            std::string("http://") + kProductHost + "/" + '\0');
+  EXPECT_EQ(RegistryNumber(kUninstallKey, "NoModify"), 1u);
+  EXPECT_EQ(RegistryNumber(kUninstallKey, "NoRepair"), 1u);
+  const auto facts = SetupPayloadFacts();
+  ASSERT_TRUE(facts);
+  const std::uint64_t bytes = facts->unpacked_bytes + facts->expanded_bytes;
+  EXPECT_EQ(RegistryNumber(kUninstallKey, "EstimatedSize"), (bytes + 1023) / 1024);
 }
 
 void WriteRegistryMarker() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "entry_name.h"
 #include "payload_measure.h"
 #include "posix_sink.h"
+#include "product_list.h"
 #include "stdio_source.h"
 #include "tree_scan.h"
 
@@ -62,8 +64,13 @@ int Pack(int argc, char** argv) {
   }
   std::vector<uha::PackInput> inputs;
   uha::Status st = uha::ScanTree(argv[i + 1], fixed_time, inputs);
+  // The list is written beside the archive, packed as a file of the tree, then removed.
+  const std::string list_path = std::string(argv[i]) + ".list";
+  const std::int64_t list_time = fixed_time ? *fixed_time : std::time(nullptr);
+  if (st.ok()) st = uha::AddProductList(inputs, list_path, uha::FileTimeFromUnix(list_time, 0));
   uha::PackSummary summary;
   if (st.ok()) st = uha::WriteArchive(std::move(inputs), argv[i], options, summary);
+  std::remove(list_path.c_str());
   if (st.ok()) {
     std::printf("%s: %llu bytes from %llu; deflate streams: %llu bytes rebuilt, %llu bytes kept;"
                 " extracting needs %u MiB of dictionary\n",

@@ -1,0 +1,307 @@
+// Kelvamo installed by the real setup.exe and removed again by its Uninstall.exe, started the way
+// the system starts it (the command recorded in the uninstall entry), its questions answered from
+// outside as a user answers them.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "browser_stand_in.h"
+#include "command_record.h"
+#include "engine/installed_list.h"
+#include "engine/process_list.h"
+#include "finish_run.h"
+#include "install_run.h"
+#include "kelvamo_product.h"
+#include "test_files.h"
+#include "uninstaller_contract.h"
+#include "wizard_driver.h"
+
+using namespace kelvamo;
+
+namespace {
+
+const wchar_t kCaption[] = L"Kelvamo 卸载";
+const DWORD kRemovalTimeoutMs = 60000;
+
+std::string ShellFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+  return path;
+}
+
+const std::string kGroup = ShellFolder(CSIDL_COMMON_STARTMENU) + "\\Kelvamo";
+const std::vector<std::string> kLinks = {ShellFolder(CSIDL_STARTUP) + "\\Kelvamo.lnk",
+                                         ShellFolder(CSIDL_DESKTOP) + "\\Kelvamo.lnk",
+                                         kGroup + "\\Kelvamo.lnk", kGroup + "\\卸载.lnk"};
+
+bool HasKey(const char* keyPath) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// A value of the uninstall entry as the system reads it.
+std::wstring EntryValue(const wchar_t* name) {
+  wchar_t text[1024] = L"";
+  DWORD size = sizeof(text);
+  std::wstring key(kUninstallKey, kUninstallKey + strlen(kUninstallKey));
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size)) {
+    return L"";
+  }
+  return text;
+}
+
+// The product's files as its list names them, read before the removal.
+std::vector<std::wstring> ListedFiles(const std::string& folder) {
+  std::vector<std::wstring> paths;
+  const auto entries = ParseInstalledList(ReadFileText(folder + kInstalledListFile));
+  EXPECT_TRUE(entries);
+  if (!entries) return paths;
+  for (const ListedEntry& entry : *entries) {
+    if (entry.folder) continue;
+    wchar_t name[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, entry.name.c_str(), -1, name, 1023);
+    std::wstring path = Wide(folder) + name;
+    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+    paths.push_back(path);
+  }
+  EXPECT_GT(paths.size(), 10u);
+  return paths;
+}
+
+struct BoxSearch {
+  HWND found;
+};
+
+BOOL CALLBACK ConsiderBox(HWND window, LPARAM context) {
+  wchar_t text[64] = L"", kind[16] = L"";
+  GetClassNameW(window, kind, 16);
+  GetWindowTextW(window, text, 64);
+  if (!IsWindowVisible(window) || wcscmp(kind, L"#32770") != 0 || wcscmp(text, kCaption) != 0) {
+    return TRUE;
+  }
+  reinterpret_cast<BoxSearch*>(context)->found = window;
+  return FALSE;
+}
+
+// The uninstaller's message box, from whichever of its processes shows it.
+HWND UninstallerBox(DWORD timeoutMs = 20000) {
+  BoxSearch search = {nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(ConsiderBox, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeoutMs);
+  return search.found;
+}
+
+// Answers the next box with `button` and returns its text.
+std::wstring Answer(int button) {
+  HWND box = UninstallerBox();
+  if (!box) return L"<no box>";
+  const std::wstring text = WizardDriver::Text(GetDlgItem(box, kMessageText));
+  WizardDriver::Click(box, button);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  return text;
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) {
+  return text.find(part) != std::wstring::npos;
+}
+
+// Uninstall.exe started as the system starts it: the recorded command line as it stands.
+class UninstallRun {
+ public:
+  explicit UninstallRun(const std::wstring& commandLine) {
+    std::wstring line = commandLine;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    started_ = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &process_);
+    if (started_) CloseHandle(process_.hThread);
+  }
+  ~UninstallRun() {
+    if (!started_) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 9);
+    CloseHandle(process_.hProcess);
+  }
+  UninstallRun(const UninstallRun&) = delete;
+  UninstallRun& operator=(const UninstallRun&) = delete;
+
+  // The exit code, or STILL_ACTIVE. With `noWindow`, fails the test if a box shows meanwhile.
+  DWORD Wait(bool noWindow = false) {
+    DWORD code = STILL_ACTIVE;
+    WaitUntil(
+        [&] {
+          if (noWindow) {
+            EXPECT_EQ(UninstallerBox(0), nullptr) << "a window in silent mode";
+          }
+          return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        kRemovalTimeoutMs);
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
+  // The copy's file in the temporary folder is gone, or the system deletes it at its next start.
+  bool CopyGoneOrScheduled() const {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string name = "Kelvamo-Uninstall-" + std::to_string(process_.dwProcessId) + ".exe";
+    const std::string copy = temp + name;
+    if (!WaitUntil([&] { return FindProcessByName(name.c_str()) == 0; }, 10000)) return false;
+    if (!Exists(copy)) return true;
+    char pending[8192] = "";
+    DWORD size = sizeof(pending) - 2;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                 "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size);
+    for (const char* entry = pending; *entry; entry += strlen(entry) + 1) {
+      if (std::string(entry).find(name) != std::string::npos) return true;
+    }
+    return false;
+  }
+  bool started() const { return started_; }
+
+ private:
+  PROCESS_INFORMATION process_ = {};
+  bool started_ = false;
+};
+
+// Ends every running kelvamo.exe; tells whether one ran.
+bool EndApplication() {
+  bool ended = false;
+  for (DWORD pid = FindProcessByName(kApplicationFile); pid; pid = FindProcessByName(kApplicationFile)) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process || !TerminateProcess(process, 0)) return false;
+    ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+  }
+  return ended;
+}
+
+class Uninstall : public testing::Test {
+ protected:
+  void SetUp() override { CoInitialize(nullptr); }
+  void TearDown() override {
+    EndApplication();
+    CoUninitialize();
+  }
+  void Install(const FinishOptions& options, const std::string& folder) {
+    ASSERT_NE(FinishWith(options, folder), -1) << "setup.exe did not close by itself";
+    ASSERT_TRUE(Exists(folder + kInstalledListFile));
+    listed_ = ListedFiles(folder);
+  }
+  // Everything an installation made is still in place.
+  void ExpectNothingRemoved(const std::vector<std::string>& links) {
+    for (const std::wstring& path : listed_) EXPECT_TRUE(Exists(path)) << Narrow(path);
+    for (const std::string& link : links) EXPECT_TRUE(Exists(link)) << link;
+    EXPECT_TRUE(HasKey(kUninstallKey));
+    EXPECT_TRUE(HasKey(kAppKey));
+  }
+  void ExpectEntriesAndLinksGone() {
+    for (const std::string& link : kLinks) EXPECT_FALSE(Exists(link)) << link;
+    EXPECT_FALSE(Exists(kGroup));
+    EXPECT_FALSE(HasKey(kUninstallKey));
+    EXPECT_FALSE(HasKey(kAppKey));
+  }
+  std::vector<std::wstring> listed_;
+  CommandLineRecord record_;
+  BrowserStandIn browser_;
+};
+
+}  // namespace
+
+TEST_F(Uninstall, WhileTheApplicationRunsNothingGoesThenYesLeavesOnlyTheUsersFiles) {
+  const std::string folder = "C:\\Program Files\\凯尔瓦莫 软件\\";
+  Install(kAllChecked, folder);
+  ASSERT_TRUE(WaitUntil([] { return FindProcessByName(kApplicationFile) != 0; }));
+  const std::vector<std::string> userFiles = {folder + "我的笔记.txt",
+                                              folder + "jre\\lib\\user settings.cfg",
+                                              folder + "saves\\slot 1.sav"};
+  CreateDirectoryA((folder + "saves").c_str(), nullptr);
+  for (const std::string& file : userFiles) WriteFileText(file, "mine");
+
+  {
+    SCOPED_TRACE("silent, application running");
+    UninstallRun silent(EntryValue(L"QuietUninstallString"));
+    ASSERT_TRUE(silent.started());
+    EXPECT_EQ(silent.Wait(true), static_cast<DWORD>(kUninstallAppRunning));
+    ExpectNothingRemoved(kLinks);
+  }
+  {
+    SCOPED_TRACE("asked, application running, Cancel");
+    UninstallRun asked(EntryValue(L"UninstallString"));
+    EXPECT_TRUE(Contains(Answer(IDYES), L"你确实要从此计算机上卸载 Kelvamo 吗?"));
+    EXPECT_TRUE(Contains(Answer(IDRETRY), L"Kelvamo 正在运行"));  // still running: asked again
+    EXPECT_TRUE(Contains(Answer(IDCANCEL), L"Kelvamo 正在运行"));
+    EXPECT_EQ(asked.Wait(), static_cast<DWORD>(kUninstallAppRunning));
+    ExpectNothingRemoved(kLinks);
+  }
+
+  EXPECT_TRUE(EndApplication());
+  UninstallRun run(EntryValue(L"UninstallString"));
+  EXPECT_TRUE(Contains(Answer(IDYES), L"你确实要从此计算机上卸载 Kelvamo 吗?"));
+  const std::wstring end = Answer(IDOK);
+  EXPECT_TRUE(Contains(end, L"Kelvamo 已从此计算机上删除。")) << Narrow(end);
+  EXPECT_TRUE(Contains(end, Wide(folder.substr(0, folder.size() - 1)) + L"\r\n")) << Narrow(end);
+  EXPECT_TRUE(Contains(end, Wide(folder) + L"jre\\lib\r\n  原因: 其中有不是 Kelvamo 安装的文件。"))
+      << Narrow(end);
+  EXPECT_EQ(run.Wait(), static_cast<DWORD>(kUninstallDone));
+  EXPECT_TRUE(run.CopyGoneOrScheduled());
+
+  for (const std::wstring& path : listed_) EXPECT_FALSE(Exists(path)) << Narrow(path);
+  for (const std::string& file : userFiles) EXPECT_TRUE(Exists(file)) << file;
+  EXPECT_FALSE(Exists(folder + "jre\\bin"));
+  EXPECT_FALSE(Exists(folder + "jre\\lib\\ext"));
+  ExpectEntriesAndLinksGone();
+}
+
+TEST_F(Uninstall, SilentRemovalEndsWhenTheWorkIsDoneAndLeavesNothing) {
+  const std::string folder = "C:\\kelvamo silent\\";  // a folder no other test writes into
+  Install({false, false, true, false}, folder);
+  UninstallRun silent(EntryValue(L"QuietUninstallString"));
+  ASSERT_TRUE(silent.started());
+  EXPECT_EQ(silent.Wait(true), static_cast<DWORD>(kUninstallDone));
+  // Only the uninstaller's own file waits for the started process to end.
+  for (const std::wstring& path : listed_) {
+    if (!Contains(path, Wide(kUninstallerFile))) {
+      EXPECT_FALSE(Exists(path)) << Narrow(path);
+    }
+  }
+  ExpectEntriesAndLinksGone();
+  EXPECT_TRUE(WaitUntil([&] { return !Exists(folder); }));
+  EXPECT_TRUE(silent.CopyGoneOrScheduled());
+}
+
+TEST_F(Uninstall, MissingListDeletesNoFileAndOffersToRemoveOnlyEntriesAndLinks) {
+  const std::string folder = "C:\\kelvamo no list\\";
+  Install({true, false, false, false}, folder);
+  ASSERT_TRUE(DeleteFileA((folder + kInstalledListFile).c_str()));
+  const std::wstring list = Wide(folder + kInstalledListFile);
+  listed_.erase(std::remove(listed_.begin(), listed_.end(), list), listed_.end());
+  {
+    UninstallRun silent(EntryValue(L"QuietUninstallString"));
+    EXPECT_EQ(silent.Wait(true), static_cast<DWORD>(kUninstallNoList));
+    ExpectNothingRemoved({kLinks[2], kLinks[3]});
+  }
+  {
+    UninstallRun asked(EntryValue(L"UninstallString"));
+    EXPECT_TRUE(Contains(Answer(IDNO), L"不会删除任何文件"));
+    EXPECT_EQ(asked.Wait(), static_cast<DWORD>(kUninstallCancelled));
+    ExpectNothingRemoved({kLinks[2], kLinks[3]});
+  }
+  UninstallRun run(EntryValue(L"UninstallString"));
+  const std::wstring offer = Answer(IDYES);
+  EXPECT_TRUE(Contains(offer, Wide(folder) + L"uninstall.lst")) << Narrow(offer);
+  EXPECT_TRUE(Contains(offer, L"是否只删除 Kelvamo 的注册表项和快捷方式?")) << Narrow(offer);
+  EXPECT_TRUE(Contains(Answer(IDOK), L"Kelvamo 的注册表项和快捷方式已删除。"));
+  EXPECT_EQ(run.Wait(), static_cast<DWORD>(kUninstallNoList));
+  EXPECT_TRUE(run.CopyGoneOrScheduled());
+  ExpectEntriesAndLinksGone();
+  for (const std::wstring& path : listed_) EXPECT_TRUE(Exists(path)) << Narrow(path);
+}
