@@ -4,6 +4,7 @@
 
 #include "finish/finish_paths.h"
 #include "finish/shortcut.h"
+#include "framework/com_scope.h"
 
 using namespace kelvamo;
 
@@ -12,15 +13,6 @@ namespace {
 const std::string kLinkName = std::string("\\") + kLinkFile;
 const std::string kGroupName = std::string("\\") + kGroupFolder;
 const std::string kUninstallerLinkName = std::string("\\") + kUninstallerLinkFile;
-
-// COM for one option, whether or not initialisation succeeded.
-class ComScope {
- public:
-  ComScope() { CoInitialize(nullptr); }
-  ~ComScope() { CoUninitialize(); }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-};
 
 bool MakeShortcut(const std::string& installDir, const char* file, const std::string& folder,
                   const std::string& linkName) {

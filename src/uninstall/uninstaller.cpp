@@ -9,6 +9,7 @@
 #include "uninstall/self_copy.h"
 #include "uninstall/uninstall_texts.h"
 #include "uninstaller_contract.h"
+#include "framework/com_scope.h"
 
 using namespace kelvamo;
 
@@ -23,15 +24,6 @@ std::wstring WithoutBackslash(const std::wstring& folder) {
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-
-// COM for reading the links, whether or not initialisation succeeded.
-class ComScope {
- public:
-  ComScope() { CoInitialize(nullptr); }
-  ~ComScope() { CoUninitialize(); }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-};
 
 }  // namespace
 
