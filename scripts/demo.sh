@@ -10,7 +10,7 @@ choose_windows_arch
 use_wine_for "$WINDOWS_ARCH"
 echo "demo.sh: runs the $WINDOWS_ARCH build ($WINDOWS_TEST_DIR): $WINDOWS_ARCH_WHY"
 configure_and_build
-SETUP=$WINDOWS_TEST_DIR/src/setup.exe
+SETUP=$WINDOWS_TEST_DIR/setup/setup.exe
 
 if [ -n "${DISPLAY:-}" ]; then
   prepare_prefix

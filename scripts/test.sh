@@ -36,8 +36,8 @@ check_size() {
   if [ "$size" -le "$limit" ]; then passed=$((passed + 1)); else failed=$((failed + 1)) status=1; fi
   summary+=("size of i686 ${file##*/}: $size bytes (budget $limit)")
 }
-check_size "$WINDOWS_DIR/tools/UHARC.EXE" $((160 * 1024))
-check_size "$WINDOWS_DIR/src/Uninstall.exe" $((128 * 1024))
+check_size "$WINDOWS_DIR/uharc/UHARC.EXE" $((160 * 1024))
+check_size "$WINDOWS_DIR/uninstall/Uninstall.exe" $((128 * 1024))
 
 printf '%s\n' "${summary[@]}"
 echo "$passed passed, $failed failed"

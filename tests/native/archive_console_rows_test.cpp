@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "console_rows.h"
+#include "uharc/console_rows.h"
 
 using namespace uharc;
 

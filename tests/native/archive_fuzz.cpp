@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "deflate_recipe.h"
-#include "memory_source.h"
-#include "posix_sink.h"
+#include "lib/archive/deflate_recipe.h"
+#include "lib/archive/memory_source.h"
+#include "uhapack/posix_sink.h"
 
 namespace {
 

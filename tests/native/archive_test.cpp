@@ -12,12 +12,12 @@
 #include <map>
 #include <random>
 
-#include "archive_writer.h"
-#include "entry_name.h"
-#include "made_folders.h"
-#include "memory_source.h"
-#include "posix_sink.h"
-#include "tree_scan.h"
+#include "lib/archive/archive_writer.h"
+#include "lib/archive/entry_name.h"
+#include "lib/archive/made_folders.h"
+#include "lib/archive/memory_source.h"
+#include "uhapack/posix_sink.h"
+#include "uhapack/tree_scan.h"
 
 namespace fs = std::filesystem;
 using namespace uha;

@@ -1,4 +1,4 @@
-#include "ui/button_look.h"
+#include "setup/ui/button_look.h"
 
 #include <gtest/gtest.h>
 

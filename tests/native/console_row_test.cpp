@@ -1,4 +1,4 @@
-#include "engine/console_row.h"
+#include "setup/engine/console_row.h"
 
 #include <gtest/gtest.h>
 

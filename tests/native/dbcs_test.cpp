@@ -1,8 +1,8 @@
-#include "framework/dbcs.h"
+#include "lib/text/dbcs.h"
 
 #include <gtest/gtest.h>
 
-#include "app/install_dir.h"
+#include "setup/app/install_dir.h"
 
 using kelvamo::IsGbkLeadByte;
 using kelvamo::LastIndexOfCharacter;

@@ -2,7 +2,7 @@
 // the packer checked on Linux, so this runs in both builds against the same numbers.
 #include <gtest/gtest.h>
 
-#include "deflate_recipe.h"
+#include "lib/archive/deflate_recipe.h"
 
 namespace {
 

@@ -10,12 +10,13 @@
 #include <iterator>
 #include <random>
 
-#include "archive_writer.h"
-#include "deflate_scan.h"
-#include "le_bytes.h"
-#include "memory_source.h"
-#include "posix_sink.h"
-#include "tree_scan.h"
+#include "lib/archive/archive_writer.h"
+#include "tests/common/zlib_deflate.h"
+#include "lib/archive/deflate_scan.h"
+#include "lib/archive/le_bytes.h"
+#include "lib/archive/memory_source.h"
+#include "uhapack/posix_sink.h"
+#include "uhapack/tree_scan.h"
 
 namespace fs = std::filesystem;
 using namespace uha;
@@ -55,16 +56,8 @@ Bytes ClassLike(std::size_t size, unsigned seed) {
 }
 
 Bytes Deflate(const Bytes& data, int level, int window_bits = 15, int mem_level = 8) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, -window_bits, mem_level, Z_DEFAULT_STRATEGY), Z_OK);
-  Bytes out(deflateBound(&z, data.size()));
-  z.next_in = const_cast<std::uint8_t*>(data.data());
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
+  Bytes out = ZlibDeflate(data, level, -window_bits, mem_level);
+  EXPECT_FALSE(out.empty());
   return out;
 }
 

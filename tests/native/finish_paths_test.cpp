@@ -1,4 +1,4 @@
-#include "finish/finish_paths.h"
+#include "lib/product/finish_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/install_paths.h"
+#include "setup/engine/install_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "engine/product_entries.h"
+#include "lib/product/product_entries.h"
 
 #include <gtest/gtest.h>
 
-#include "kelvamo_product.h"
+#include "shared/kelvamo_product.h"
 
 using namespace kelvamo;
 

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "archive_writer.h"
-#include "engine/payload_record.h"
-#include "payload_measure.h"
-#include "tree_scan.h"
+#include "lib/archive/archive_writer.h"
+#include "lib/product/payload_record.h"
+#include "uhapack/payload_measure.h"
+#include "uhapack/tree_scan.h"
 
 namespace fs = std::filesystem;
 using namespace kelvamo;

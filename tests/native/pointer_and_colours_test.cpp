@@ -1,6 +1,6 @@
-#include "res/resource.h"
-#include "ui/ctl_color_table.h"
-#include "ui/pointer_tracker.h"
+#include "setup/res/resource.h"
+#include "setup/ui/ctl_color_table.h"
+#include "setup/ui/pointer_tracker.h"
 
 #include <gtest/gtest.h>
 

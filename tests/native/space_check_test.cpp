@@ -1,4 +1,4 @@
-#include "engine/space_check.h"
+#include "setup/engine/space_check.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/wizard_steps.h"
+#include "setup/app/wizard_steps.h"
 
 #include <gtest/gtest.h>
 

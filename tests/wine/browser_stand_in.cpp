@@ -1,9 +1,9 @@
-#include "browser_stand_in.h"
+#include "tests/wine/browser_stand_in.h"
 
 #include <windows.h>
 
-#include "command_record.h"
-#include "finish/success_page.h"
+#include "tests/wine/command_record.h"
+#include "setup/finish/success_page.h"
 
 BrowserStandIn::BrowserStandIn() : backup_(std::string(kBrowserProgram) + ".wine") {
   // Wine's own iexplore.exe is a builtin; this override lets the file we put there run.

@@ -1,4 +1,4 @@
-#include "command_record.h"
+#include "tests/wine/command_record.h"
 
 #include <windows.h>
 

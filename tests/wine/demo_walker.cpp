@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "wizard_driver.h"
+#include "tests/wine/wizard_driver.h"
 
 namespace {
 

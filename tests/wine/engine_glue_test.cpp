@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "engine/extractor_run.h"
-#include "engine/install_paths.h"
-#include "engine/payload.h"
-#include "engine/unpack_run.h"
-#include "kelvamo_product.h"
-#include "test_files.h"
+#include "setup/engine/extractor_run.h"
+#include "setup/engine/install_paths.h"
+#include "setup/engine/payload.h"
+#include "setup/engine/unpack_run.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/test_files.h"
 
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;

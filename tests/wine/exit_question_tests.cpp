@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "engine/process_list.h"
-#include "engine/registry_records.h"
-#include "kelvamo_product.h"
-#include "test_files.h"
-#include "wizard_driver.h"
+#include "lib/win32/process_list.h"
+#include "setup/engine/registry_records.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/test_files.h"
+#include "tests/wine/wizard_driver.h"
 
 using kelvamo::kApplicationFile;
 using kelvamo::kArchiveName;

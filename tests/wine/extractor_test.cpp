@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "kelvamo_product.h"
-#include "test_files.h"
-#include "windows_upcase.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/test_files.h"
+#include "lib/archive/windows_upcase.h"
 
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;
@@ -34,15 +34,22 @@ struct Sample {
 
 Sample ReadRow(SHORT row_offset = 0) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  CONSOLE_SCREEN_BUFFER_INFO info;
+  CONSOLE_SCREEN_BUFFER_INFO info, after;
   Sample s;
-  if (!GetConsoleScreenBufferInfo(out, &info)) return s;
-  s.x = info.dwCursorPosition.X;
-  s.y = static_cast<SHORT>(info.dwCursorPosition.Y + row_offset);
-  CHAR_INFO cells[80] = {};
-  SMALL_RECT rect = {0, s.y, 79, s.y};
-  ReadConsoleOutputA(out, cells, COORD{80, 1}, COORD{0, 0}, &rect);
-  for (const CHAR_INFO& c : cells) s.cells += c.Char.AsciiChar ? c.Char.AsciiChar : ' ';
+  // The cursor and the cells are two reads: a row written between them is read again, so a
+  // sample never pairs a cursor from before a write with the text after it.
+  do {
+    s = Sample();
+    if (!GetConsoleScreenBufferInfo(out, &info)) return s;
+    s.x = info.dwCursorPosition.X;
+    s.y = static_cast<SHORT>(info.dwCursorPosition.Y + row_offset);
+    CHAR_INFO cells[80] = {};
+    SMALL_RECT rect = {0, s.y, 79, s.y};
+    ReadConsoleOutputA(out, cells, COORD{80, 1}, COORD{0, 0}, &rect);
+    for (const CHAR_INFO& c : cells) s.cells += c.Char.AsciiChar ? c.Char.AsciiChar : ' ';
+    if (!GetConsoleScreenBufferInfo(out, &after)) return s;
+  } while (after.dwCursorPosition.X != info.dwCursorPosition.X ||
+           after.dwCursorPosition.Y != info.dwCursorPosition.Y);
   return s;
 }
 

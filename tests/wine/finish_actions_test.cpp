@@ -1,12 +1,12 @@
-#include "finish/finish_actions.h"
+#include "setup/finish/finish_actions.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
 
-#include "command_record.h"
-#include "finish/finish_paths.h"
-#include "finish/shortcut.h"
-#include "kelvamo_product.h"
+#include "tests/wine/command_record.h"
+#include "lib/product/finish_paths.h"
+#include "setup/finish/shortcut.h"
+#include "shared/kelvamo_product.h"
 
 using kelvamo::kApplicationFile;
 

@@ -1,8 +1,8 @@
-#include "finish_run.h"
+#include "tests/wine/finish_run.h"
 
 #include <gtest/gtest.h>
 
-#include "test_files.h"
+#include "tests/wine/test_files.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // 完成(F).
 #include <string>
 
-#include "wizard_driver.h"
+#include "tests/wine/wizard_driver.h"
 
 struct FinishOptions {
   bool startMenu, startup, desktop, runNow;

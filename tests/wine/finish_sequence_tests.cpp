@@ -4,14 +4,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "browser_stand_in.h"
-#include "command_record.h"
-#include "finish_run.h"
-#include "engine/process_list.h"
-#include "kelvamo_product.h"
-#include "link_reader.h"
-#include "test_files.h"
-#include "wizard_driver.h"
+#include "tests/wine/browser_stand_in.h"
+#include "tests/wine/command_record.h"
+#include "tests/wine/finish_run.h"
+#include "lib/win32/process_list.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/link_reader.h"
+#include "tests/wine/test_files.h"
+#include "tests/wine/wizard_driver.h"
 
 using kelvamo::kApplicationFile;
 using kelvamo::kUninstallerFile;

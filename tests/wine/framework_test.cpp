@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "framework/afx.h"
-#include "framework/afx_temp.h"
+#include "setup/framework/afx.h"
+#include "setup/framework/afx_temp.h"
 
 TEST(CString, SlicesWithinBounds) {
   CString path = "C:\\a\\b.lnk";

@@ -1,4 +1,4 @@
-#include "gdi_probe.h"
+#include "tests/wine/gdi_probe.h"
 
 MemoryCanvas::MemoryCanvas(int width, int height) : m_width(width), m_height(height) {
   BITMAPINFO info = {};

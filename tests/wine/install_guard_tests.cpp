@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "engine/payload_record.h"
-#include "engine/space_check.h"
-#include "install_run.h"
-#include "kelvamo_product.h"
-#include "test_files.h"
+#include "lib/product/payload_record.h"
+#include "setup/engine/space_check.h"
+#include "tests/wine/install_run.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/test_files.h"
 
 using kelvamo::kApplicationFile;
 using kelvamo::kArchiveName;

@@ -1,10 +1,10 @@
-#include "install_run.h"
+#include "tests/wine/install_run.h"
 
 #include <vector>
 
-#include "engine/payload_record.h"
-#include "kelvamo_product.h"
-#include "test_files.h"
+#include "lib/product/payload_record.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/test_files.h"
 
 using kelvamo::kApplicationFile;
 using kelvamo::kArchiveName;

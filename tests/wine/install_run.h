@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "payload_facts.h"
+#include "shared/payload_facts.h"
 
-#include "wizard_driver.h"
+#include "tests/wine/wizard_driver.h"
 
 constexpr int kMessageText = 0xFFFF;  // the static of a message box
 constexpr DWORD kInstallTimeoutMs = 240000;

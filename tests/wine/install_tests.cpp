@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "install_run.h"
-#include "kelvamo_product.h"
-#include "test_files.h"
+#include "tests/wine/install_run.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/test_files.h"
 
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;

@@ -1,4 +1,4 @@
-#include "link_reader.h"
+#include "tests/wine/link_reader.h"
 
 #include <shlobj.h>
 #include <windows.h>

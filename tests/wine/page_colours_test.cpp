@@ -6,10 +6,10 @@
 
 #include <cstring>
 
-#include "app/setup_dlg.h"
-#include "gdi_probe.h"
-#include "pages/exit_confirm_dlg.h"
-#include "res/resource.h"
+#include "setup/app/setup_dlg.h"
+#include "tests/wine/gdi_probe.h"
+#include "setup/pages/exit_confirm_dlg.h"
+#include "setup/res/resource.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/process_list.h"
+#include "lib/win32/process_list.h"
 
 #include <gtest/gtest.h>
 

@@ -9,16 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "browser_stand_in.h"
-#include "command_record.h"
-#include "engine/installed_list.h"
-#include "engine/process_list.h"
-#include "finish_run.h"
-#include "install_run.h"
-#include "kelvamo_product.h"
-#include "test_files.h"
-#include "uninstaller_contract.h"
-#include "wizard_driver.h"
+#include "tests/wine/browser_stand_in.h"
+#include "tests/wine/command_record.h"
+#include "lib/product/installed_list.h"
+#include "lib/win32/wide_path.h"
+#include "lib/win32/process_list.h"
+#include "tests/wine/finish_run.h"
+#include "tests/wine/install_run.h"
+#include "shared/kelvamo_product.h"
+#include "tests/wine/test_files.h"
+#include "shared/uninstaller_contract.h"
+#include "tests/wine/wizard_driver.h"
 
 using namespace kelvamo;
 
@@ -64,9 +65,7 @@ std::vector<std::wstring> ListedFiles(const std::string& folder) {
   if (!entries) return paths;
   for (const ListedEntry& entry : *entries) {
     if (entry.folder) continue;
-    wchar_t name[1024] = L"";
-    MultiByteToWideChar(CP_UTF8, 0, entry.name.c_str(), -1, name, 1023);
-    std::wstring path = Wide(folder) + name;
+    std::wstring path = Wide(folder) + WidenUtf8(entry.name);
     for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
     paths.push_back(path);
   }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/zlib_deflate.h"
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -19,16 +21,8 @@ std::string WinPath(std::string unix_path) {
 }
 
 Bytes Gzip(const Bytes& data) {
-  z_stream z = {};
-  deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
-  Bytes out(deflateBound(&z, static_cast<uLong>(data.size())) + 32);
-  z.next_in = const_cast<Bytef*>(data.data());
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
+  Bytes out = ZlibDeflate(data, 9, 15 + 16, 9);
+  EXPECT_FALSE(out.empty());
   return out;
 }
 

@@ -1,4 +1,4 @@
-#include "ui/wizard_button.h"
+#include "setup/ui/wizard_button.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "gdi_probe.h"
-#include "ui/button_look.h"
+#include "tests/wine/gdi_probe.h"
+#include "setup/ui/button_look.h"
 
 using namespace kelvamo;
 

@@ -1,4 +1,4 @@
-#include "wizard_driver.h"
+#include "tests/wine/wizard_driver.h"
 
 #include <commctrl.h>
 

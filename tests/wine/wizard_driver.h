@@ -14,19 +14,20 @@
 #include <functional>
 #include <string>
 
+#include "setup/res/resource.h"
+
 // The pages in step order.
 enum class WizardPage { Welcome, Folder, Progress, Finish };
 
-// Control ids of the wizard and of the exit question.
-constexpr int kNext = 1000;
-constexpr int kCancel = 1001;
-constexpr int kBack = 1003;
-constexpr int kYes = 1000;
-constexpr int kNo = 1001;
-// Controls of the pages.
-constexpr int kFolderEdit = 1004;
-constexpr int kStatusEdit = 1004;
-constexpr int kProgressBar = 1005;
+// Control ids of the wizard, the exit question and the pages, as the program names them.
+constexpr int kNext = IDC_NEXT;
+constexpr int kCancel = IDC_CANCEL_BUTTON;
+constexpr int kBack = IDC_BACK;
+constexpr int kYes = IDC_YES_BUTTON;
+constexpr int kNo = IDC_NO_BUTTON;
+constexpr int kFolderEdit = IDC_FOLDER_EDIT;
+constexpr int kStatusEdit = IDC_STATUS_EDIT;
+constexpr int kProgressBar = IDC_PROGRESS;
 
 // Caption of the wizard and of the exit question.
 extern const wchar_t kWizardCaption[];

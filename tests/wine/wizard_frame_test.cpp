@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "app/setup_dlg.h"
-#include "res/resource.h"
+#include "setup/app/setup_dlg.h"
+#include "setup/res/resource.h"
 
 namespace {
 

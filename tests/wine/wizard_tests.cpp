@@ -2,7 +2,7 @@
 // commands and the dialogs they open.
 #include <gtest/gtest.h>
 
-#include "wizard_driver.h"
+#include "tests/wine/wizard_driver.h"
 
 namespace {
 

@@ -1,0 +1,176 @@
+#include "lib/archive/deflate_recipe.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "lib/archive/le_bytes.h"
+
+namespace uha {
+namespace {
+
+constexpr std::size_t kSlice = 1u << 16;
+
+Status Bad(const char* what) { return Status::Fail(std::string("damaged archive: ") + what); }
+
+}  // namespace
+
+bool ParamsValid(const DeflateParams& p) {
+  return p.level >= 1 && p.level <= 9 && p.mem_level >= 1 && p.mem_level <= 9 &&
+         p.window_bits >= 9 && p.window_bits <= 15 && p.strategy <= Z_FIXED;
+}
+
+void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return;
+  std::uint8_t head[kRawHeadSize] = {kRecipeRaw};
+  Put64(head + 1, size);
+  recipe.insert(recipe.end(), head, head + sizeof head);
+  recipe.insert(recipe.end(), data, data + size);
+}
+
+void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
+                   const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size) {
+  std::uint8_t head[kDeflateHeadSize] = {kRecipeDeflate, params.level, params.mem_level,
+                                         params.window_bits, params.strategy};
+  Put64(head + 5, inflated.size());
+  Put64(head + 13, deflated_size);
+  recipe.insert(recipe.end(), head, head + sizeof head);
+  recipe.insert(recipe.end(), inflated.begin(), inflated.end());
+}
+
+Redeflater::Redeflater() : z_(new z_stream{}) {}
+
+Redeflater::~Redeflater() {
+  Stop();
+  delete z_;
+}
+
+void Redeflater::Stop() {
+  if (live_) deflateEnd(z_);
+  live_ = false;
+}
+
+Status Redeflater::Start(const DeflateParams& params, ByteSink& out) {
+  Stop();
+  if (!ParamsValid(params)) return Bad("deflate settings out of range");
+  *z_ = z_stream{};
+  if (deflateInit2(z_, params.level, Z_DEFLATED, -params.window_bits, params.mem_level,
+                   params.strategy) != Z_OK) {
+    return Status::Fail("cannot start deflate (out of memory?)");
+  }
+  live_ = true;
+  out_ = &out;
+  in_.resize(kSlice);
+  buf_.resize(kSlice);
+  filled_ = 0;
+  return {};
+}
+
+Status Redeflater::Run(int flush) {
+  z_->next_in = in_.data();
+  z_->avail_in = static_cast<uInt>(filled_);
+  filled_ = 0;
+  while (true) {
+    z_->next_out = buf_.data();
+    z_->avail_out = static_cast<uInt>(buf_.size());
+    const int ret = deflate(z_, flush);
+    if (ret != Z_OK && ret != Z_STREAM_END) return Status::Fail("deflate failed");
+    Status st = out_->Put(buf_.data(), buf_.size() - z_->avail_out);
+    if (!st.ok()) return st;
+    if (ret == Z_STREAM_END || (flush == Z_NO_FLUSH && z_->avail_out != 0)) return {};
+  }
+}
+
+Status Redeflater::Feed(const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const std::size_t take = std::min(size, kSlice - filled_);
+    std::memcpy(in_.data() + filled_, data, take);
+    filled_ += take;
+    data += take;
+    size -= take;
+    if (filled_ == kSlice) {
+      Status st = Run(Z_NO_FLUSH);
+      if (!st.ok()) return st;
+    }
+  }
+  return {};
+}
+
+Status Redeflater::Finish() {
+  Status st = Run(Z_FINISH);
+  Stop();
+  return st;
+}
+
+Status RecipeDecoder::Counted::Put(const std::uint8_t* data, std::size_t size) {
+  if (size > left) return Bad("rebuilt deflate stream longer than recorded");
+  left -= size;
+  return out_.Put(data, size);
+}
+
+Status RecipeDecoder::HeadDone() {
+  if (head_[0] == kRecipeRaw) {
+    left_ = Get64(head_ + 1);
+    phase_ = left_ == 0 ? Phase::kTag : Phase::kRaw;
+    return {};
+  }
+  const DeflateParams params{head_[1], head_[2], head_[3], head_[4]};
+  if (!ParamsValid(params)) return Bad("deflate settings out of range");
+  left_ = Get64(head_ + 5);
+  counted_.left = Get64(head_ + 13);
+  Status st = deflater_.Start(params, counted_);
+  phase_ = Phase::kInflated;
+  return st.ok() && left_ == 0 ? StreamDone() : st;
+}
+
+Status RecipeDecoder::StreamDone() {
+  Status st = deflater_.Finish();
+  if (st.ok() && counted_.left != 0) return Bad("rebuilt deflate stream shorter than recorded");
+  phase_ = Phase::kTag;
+  return st;
+}
+
+Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    Status st;
+    std::size_t take = 1;
+    switch (phase_) {
+      case Phase::kTag:
+        if (*data != kRecipeRaw && *data != kRecipeDeflate) return Bad("unknown recipe record");
+        head_[0] = *data;
+        head_have_ = 1;
+        head_need_ = *data == kRecipeRaw ? kRawHeadSize : kDeflateHeadSize;
+        phase_ = Phase::kHead;
+        break;
+      case Phase::kHead:
+        take = std::min(size, head_need_ - head_have_);
+        std::memcpy(head_ + head_have_, data, take);
+        head_have_ += take;
+        if (head_have_ == head_need_) st = HeadDone();
+        break;
+      case Phase::kRaw:
+        take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
+        st = out_.Put(data, take);
+        left_ -= take;
+        if (left_ == 0) phase_ = Phase::kTag;
+        break;
+      case Phase::kInflated:
+        take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
+        st = deflater_.Feed(data, take);
+        left_ -= take;
+        if (st.ok() && left_ == 0) st = StreamDone();
+        break;
+    }
+    if (!st.ok()) return st;
+    data += take;
+    size -= take;
+  }
+  return {};
+}
+
+Status RecipeDecoder::End() {
+  return phase_ == Phase::kTag ? Status{} : Bad("recipe cut short");
+}
+
+}  // namespace uha

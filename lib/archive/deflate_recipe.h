@@ -1,0 +1,99 @@
+// Deflate streams carried inflated. A file whose deflate streams zlib reproduces exactly is stored
+// as a recipe: its other bytes as they are, each such stream as its inflated data and the zlib
+// settings that give the original bytes back. Packer and extractor deflate through the same loop
+// over the same zlib build, so the extractor writes exactly what the packer checked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "lib/archive/uha_format.h"
+
+struct z_stream_s;
+
+namespace uha {
+
+struct DeflateParams {
+  std::uint8_t level = 6;         // 1 to 9
+  std::uint8_t mem_level = 8;     // 1 to 9
+  std::uint8_t window_bits = 15;  // 9 to 15, raw deflate
+  std::uint8_t strategy = 0;      // zlib's Z_DEFAULT_STRATEGY (0) to Z_FIXED (4)
+};
+
+bool ParamsValid(const DeflateParams& params);
+
+// Recipe records, each a tag and little-endian fields, back to back until the stored size ends:
+//   raw:     tag 0, u64 size, then the bytes
+//   deflate: tag 1, level, mem_level, window_bits, strategy, u64 inflated size, u64 deflated size,
+//            then the inflated bytes
+constexpr std::uint8_t kRecipeRaw = 0;
+constexpr std::uint8_t kRecipeDeflate = 1;
+constexpr std::size_t kRawHeadSize = 9;
+constexpr std::size_t kDeflateHeadSize = 21;
+
+void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std::size_t size);
+void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
+                   const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual Status Put(const std::uint8_t* data, std::size_t size) = 0;
+};
+
+// Deflates in fixed input and output slices: zlib's output may depend on how its input arrives,
+// so both sides feed it the same way whatever sizes their callers hand over.
+class Redeflater {
+ public:
+  Redeflater();
+  ~Redeflater();
+  Redeflater(const Redeflater&) = delete;
+  Redeflater& operator=(const Redeflater&) = delete;
+
+  Status Start(const DeflateParams& params, ByteSink& out);
+  Status Feed(const std::uint8_t* data, std::size_t size);
+  Status Finish();
+
+ private:
+  Status Run(int flush);
+  void Stop();
+
+  z_stream_s* z_;
+  bool live_ = false;
+  ByteSink* out_ = nullptr;
+  std::vector<std::uint8_t> in_, buf_;
+  std::size_t filled_ = 0;
+};
+
+// Turns a recipe, handed over in pieces of any size, back into the original bytes.
+class RecipeDecoder {
+ public:
+  explicit RecipeDecoder(ByteSink& out) : out_(out) {}
+  Status Put(const std::uint8_t* data, std::size_t size);
+  // The recipe must end on a record boundary.
+  Status End();
+
+ private:
+  class Counted : public ByteSink {
+   public:
+    explicit Counted(ByteSink& out) : out_(out) {}
+    Status Put(const std::uint8_t* data, std::size_t size) override;
+    ByteSink& out_;
+    std::uint64_t left = 0;  // bytes the stream being rebuilt may still produce
+  };
+  enum class Phase { kTag, kHead, kRaw, kInflated };
+
+  Status HeadDone();
+  Status StreamDone();
+
+  ByteSink& out_;
+  Counted counted_{out_};
+  Redeflater deflater_;
+  Phase phase_ = Phase::kTag;
+  std::uint8_t head_[kDeflateHeadSize] = {};
+  std::size_t head_have_ = 0, head_need_ = 0;
+  std::uint64_t left_ = 0;  // bytes left in the current raw run or inflated stream
+};
+
+}  // namespace uha

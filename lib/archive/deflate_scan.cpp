@@ -1,0 +1,189 @@
+#include "lib/archive/deflate_scan.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace uha {
+namespace {
+
+// Larger streams stay as they are: the packer holds every recipe in memory.
+constexpr std::size_t kMaxInflated = std::size_t{1} << 28;
+// Below this a recipe record costs about what it saves.
+constexpr std::size_t kMinDeflated = 32;
+// A file whose first streams all came from another encoder is not searched any further.
+constexpr int kGiveUpAfter = 8;
+
+unsigned Get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
+
+// Stops the deflate run at the first byte that differs from the original.
+class Compare : public ByteSink {
+ public:
+  Compare(const std::uint8_t* want, std::size_t size) : want_(want), size_(size) {}
+  Status Put(const std::uint8_t* data, std::size_t size) override {
+    if (size > size_ - pos_ || std::memcmp(want_ + pos_, data, size) != 0)
+      return Status::Fail("differs");
+    pos_ += size;
+    return {};
+  }
+  bool whole() const { return pos_ == size_; }
+
+ private:
+  const std::uint8_t* want_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+// The settings in the order worth trying: zlib's defaults and the common levels first.
+std::vector<DeflateParams> SearchOrder() {
+  std::vector<DeflateParams> order;
+  for (std::uint8_t mem : {8, 9}) {
+    for (std::uint8_t strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED}) {
+      for (std::uint8_t level : {6, 9, 5, 4, 7, 8, 1, 2, 3}) {
+        // Levels 1 to 3 take no notice of the filtered strategy.
+        if (strategy == Z_DEFAULT_STRATEGY || level >= 4) order.push_back({level, mem, 15, strategy});
+      }
+    }
+  }
+  order.push_back({6, 8, 15, Z_HUFFMAN_ONLY});
+  order.push_back({6, 8, 15, Z_RLE});
+  return order;
+}
+
+// Inflates the raw deflate stream at `start`; false when there is none or it is too large.
+bool Inflate(const std::vector<std::uint8_t>& file, std::size_t start, std::size_t& end,
+             std::vector<std::uint8_t>& out) {
+  z_stream z{};
+  if (inflateInit2(&z, -15) != Z_OK) return false;
+  z.next_in = const_cast<std::uint8_t*>(file.data() + start);
+  z.avail_in = static_cast<uInt>(std::min<std::size_t>(file.size() - start, UINT32_MAX));
+  out.clear();
+  int ret = Z_OK;
+  while (ret == Z_OK && out.size() < kMaxInflated) {
+    const std::size_t have = out.size();
+    out.resize(std::min(kMaxInflated, std::max<std::size_t>(have * 2, 1 << 16)));
+    z.next_out = out.data() + have;
+    z.avail_out = static_cast<uInt>(out.size() - have);
+    ret = inflate(&z, Z_NO_FLUSH);
+    out.resize(out.size() - z.avail_out);
+  }
+  end = start + (file.size() - start - z.avail_in);
+  inflateEnd(&z);
+  return ret == Z_STREAM_END;
+}
+
+class RecipeBuilder {
+ public:
+  RecipeBuilder(const std::vector<std::uint8_t>& file, DeflateStats& stats)
+      : file_(file), stats_(stats) {}
+
+  // Handles the stream at `start`; false when none is there. `end` is where it stops.
+  bool Stream(std::size_t start, std::size_t& end);
+  std::vector<std::uint8_t> Finish();
+
+ private:
+  const std::vector<std::uint8_t>& file_;
+  DeflateStats& stats_;
+  std::vector<std::uint8_t> recipe_, inflated_;
+  std::size_t done_ = 0;  // bytes of the file the recipe covers
+  DeflateParams last_;
+  int failures_ = 0;
+  bool any_ = false;
+};
+
+bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
+  if (!Inflate(file_, start, end, inflated_)) return false;
+  const std::size_t size = end - start;
+  DeflateParams params = last_;
+  const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
+  if (!search || !FindParams(file_.data() + start, size, inflated_, params)) {
+    stats_.kept += size;
+    ++failures_;
+    return true;
+  }
+  AppendRaw(recipe_, file_.data() + done_, start - done_);
+  AppendDeflate(recipe_, params, inflated_, size);
+  done_ = end;
+  last_ = params;
+  any_ = true;
+  stats_.reproduced += size;
+  return true;
+}
+
+std::vector<std::uint8_t> RecipeBuilder::Finish() {
+  if (!any_) return {};
+  AppendRaw(recipe_, file_.data() + done_, file_.size() - done_);
+  return std::move(recipe_);
+}
+
+// Gzip members back to back from the start of the file.
+void ScanGzip(const std::vector<std::uint8_t>& f, RecipeBuilder& builder) {
+  std::size_t at = 0;
+  while (f.size() - at >= 18 && f[at] == 0x1F && f[at + 1] == 0x8B && f[at + 2] == 8) {
+    const std::uint8_t flags = f[at + 3];
+    if (flags & 0xE0) return;
+    std::size_t p = at + 10;
+    if (flags & 4) p += 2 + Get16(&f[p]);  // extra field
+    for (const std::uint8_t text : {8, 16}) {  // name, comment: zero-terminated
+      if (!(flags & text)) continue;
+      while (p < f.size() && f[p] != 0) ++p;
+      ++p;
+    }
+    if (flags & 2) p += 2;  // header checksum
+    std::size_t end = 0;
+    if (p >= f.size() || !builder.Stream(p, end)) return;
+    at = end + 8;
+    if (at > f.size()) return;
+  }
+}
+
+// Zip local headers anywhere in the file, so data descriptors, stored entries and archives
+// inside archives need no special case; a false match simply fails to inflate.
+void ScanZip(const std::vector<std::uint8_t>& f, RecipeBuilder& builder) {
+  static const std::uint8_t kLocal[4] = {'P', 'K', 3, 4};
+  auto at = std::search(f.begin(), f.end(), kLocal, kLocal + 4);
+  while (at != f.end()) {
+    const std::size_t pos = static_cast<std::size_t>(at - f.begin());
+    std::size_t next = pos + 4;
+    if (f.size() - pos < 30) return;
+    const std::size_t data = pos + 30 + Get16(&f[pos + 26]) + Get16(&f[pos + 28]);
+    std::size_t end = 0;
+    if (Get16(&f[pos + 8]) == Z_DEFLATED && data < f.size() && builder.Stream(data, end)) next = end;
+    at = std::search(f.begin() + static_cast<std::ptrdiff_t>(next), f.end(), kLocal, kLocal + 4);
+  }
+}
+
+}  // namespace
+
+bool FindParams(const std::uint8_t* deflated, std::size_t deflated_size,
+                const std::vector<std::uint8_t>& inflated, DeflateParams& params) {
+  static const std::vector<DeflateParams> kOrder = SearchOrder();
+  Redeflater deflater;
+  const DeflateParams first = params;
+  for (std::size_t i = 0; i <= kOrder.size(); ++i) {
+    const DeflateParams p = i == 0 ? first : kOrder[i - 1];
+    if (i > 0 && std::memcmp(&p, &first, sizeof p) == 0) continue;
+    Compare compare(deflated, deflated_size);
+    Status st = deflater.Start(p, compare);
+    if (st.ok()) st = deflater.Feed(inflated.data(), inflated.size());
+    if (st.ok()) st = deflater.Finish();
+    if (st.ok() && compare.whole()) {
+      params = p;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::uint8_t> MakeRecipe(const std::vector<std::uint8_t>& file, DeflateStats& stats) {
+  RecipeBuilder builder(file, stats);
+  if (file.size() >= 2 && file[0] == 0x1F && file[1] == 0x8B) {
+    ScanGzip(file, builder);
+  } else {
+    ScanZip(file, builder);
+  }
+  return builder.Finish();
+}
+
+}  // namespace uha

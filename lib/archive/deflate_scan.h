@@ -1,0 +1,26 @@
+// Packing side of deflate recompression: finds the deflate streams of zip entries and gzip members
+// in a file, inflates them, and searches zlib's settings for ones that give the same bytes back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "lib/archive/deflate_recipe.h"
+
+namespace uha {
+
+struct DeflateStats {
+  std::uint64_t reproduced = 0;  // deflate bytes the extractor rebuilds from inflated data
+  std::uint64_t kept = 0;        // deflate bytes found but stored as they are
+};
+
+// The settings, tried in a fixed order with `params` first, that deflate `inflated` into exactly
+// `deflated`; on success `params` holds them.
+bool FindParams(const std::uint8_t* deflated, std::size_t deflated_size,
+                const std::vector<std::uint8_t>& inflated, DeflateParams& params);
+
+// The recipe for `file`, or an empty one when no stream in it is reproduced.
+std::vector<std::uint8_t> MakeRecipe(const std::vector<std::uint8_t>& file, DeflateStats& stats);
+
+}  // namespace uha

@@ -1,0 +1,19 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lib/product/installed_list.h"
+
+// The packer's half of the file list: the names an installation of the archive leaves behind.
+namespace kelvamo {
+
+// The library the runtime expansion writes from a packed file of the archive, named as the
+// archive names its entries; nothing for any other file.
+std::optional<std::string> ExpandedLibraryName(const std::string& fileName);
+
+// The archive's entries, the libraries expanded from them and the list itself: each name once,
+// regardless of case, folders first, then files, each ordered by name.
+std::vector<ListedEntry> ProductListEntries(const std::vector<ListedEntry>& archiveEntries);
+
+}  // namespace kelvamo

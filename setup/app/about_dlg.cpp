@@ -1,0 +1,5 @@
+#include "setup/app/about_dlg.h"
+
+#include "setup/res/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}

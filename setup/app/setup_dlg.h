@@ -1,0 +1,61 @@
+#pragma once
+#include "setup/framework/afx.h"
+#include "setup/pages/finish_page.h"
+#include "setup/pages/folder_page.h"
+#include "setup/pages/progress_page.h"
+#include "setup/pages/welcome_page.h"
+#include "setup/res/resource.h"
+#include "setup/ui/wizard_button.h"
+
+// The wizard: four pages laid over the placeholder rectangle, one visible per step, and the Back,
+// Next and Cancel buttons. Pages reach it as their parent window.
+class CSetupDlg : public CDialog {
+public:
+  explicit CSetupDlg(CWnd* parent = nullptr);
+  ~CSetupDlg() override;
+
+  // Shows the page and button state of m_nStep; steps outside 1 to 4 change nothing.
+  void ShowStep();
+
+  int m_nStep = 0;
+  CWizardButton m_btnCancel;
+  CWizardButton m_btnBack;
+  CWizardButton m_btnNext;
+  CWelcomePage m_pageWelcome;
+  CFolderPage m_pageFolder;
+  CProgressPage m_pageProgress;
+  CFinishPage m_pageFinish;
+  HICON m_hIcon;
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnInitDialog() override;
+
+  void OnNext();
+  void OnBack();
+  void OnCancelButton();
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  // Enter and Escape act like Next and Cancel, and only while those buttons are enabled. The
+  // framework's default would end the wizard at once, with no question and nothing undone.
+  void OnEnterKey();
+  void OnEscapeKey();
+
+  BEGIN_MSG_MAP(CSetupDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_NEXT, OnNext)
+    ON_BN_CLICKED(IDC_BACK, OnBack)
+    ON_BN_CLICKED(IDC_CANCEL_BUTTON, OnCancelButton)
+    ON_BN_CLICKED(IDOK, OnEnterKey)
+    ON_BN_CLICKED(IDCANCEL, OnEscapeKey)
+  END_MSG_MAP()
+
+private:
+  CDialog* PageOf(int index);
+  void LayPagesOverPlaceholder();
+  void AddAboutItem();
+};

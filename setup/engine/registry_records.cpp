@@ -1,0 +1,81 @@
+#include "setup/engine/registry_records.h"
+
+#include <windows.h>
+
+#include <iterator>
+#include <utility>
+#include <vector>
+
+#include "setup/engine/install_paths.h"
+#include "shared/kelvamo_product.h"
+
+const char* const kUninstallEntryValues[] = {
+    "DisplayName", "DisplayVersion", "UninstallString", "QuietUninstallString",
+    "InstallLocation", "DisplayIcon", "Publisher", "URLInfoAbout", "EstimatedSize", "NoModify",
+    "NoRepair"};
+const std::size_t kUninstallEntryValueCount = std::size(kUninstallEntryValues);
+
+namespace {
+
+// Creates the key if absent, then opens it for writing; nullptr when it cannot be opened.
+HKEY CreateAndOpen(const char* name) {
+  HKEY key = nullptr;
+  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, name, &key) == ERROR_SUCCESS) RegCloseKey(key);
+  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, name, &key) != ERROR_SUCCESS) return nullptr;
+  return key;
+}
+
+// A REG_SZ value with its terminating NUL counted in the length.
+bool SetString(HKEY key, const char* name, const std::string& text) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool SetNumber(HKEY key, const char* name, DWORD number) {
+  return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                        sizeof(number)) == ERROR_SUCCESS;
+}
+
+using Values = std::vector<std::pair<const char*, std::string>>;
+using Numbers = std::vector<std::pair<const char*, DWORD>>;
+
+// Writes the values in order, each one even after another failed; false when the key could not be
+// opened or a value was not written.
+bool WriteValues(const char* keyName, const Values& values, const Numbers& numbers = {}) {
+  HKEY key = CreateAndOpen(keyName);
+  if (!key) return false;
+  bool all = true;
+  for (const auto& [name, text] : values) all = SetString(key, name, text) && all;
+  for (const auto& [name, number] : numbers) all = SetNumber(key, name, number) && all;
+  RegCloseKey(key);
+  return all;
+}
+
+// KiB of the unpacked tree and the expanded libraries, rounded up; at most what a DWORD holds.
+DWORD EstimatedKiB(const kelvamo::PayloadFacts& facts) {
+  const std::uint64_t rest = facts.unpacked_bytes % 1024 + facts.expanded_bytes % 1024;
+  const std::uint64_t kib =
+      facts.unpacked_bytes / 1024 + facts.expanded_bytes / 1024 + (rest + 1023) / 1024;
+  return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(kib);
+}
+
+}  // namespace
+
+bool WriteRegistryRecords(const std::string& installDir,
+                          const std::optional<kelvamo::PayloadFacts>& facts) {
+  const bool app = WriteValues(kelvamo::kAppKey, {{"Path", installDir}});
+  Values entry = {{"DisplayName", kelvamo::kProductName},
+                  {"DisplayVersion", kelvamo::kProductVersion}};
+  const auto uninstall = kelvamo::BuildUninstallString(installDir);
+  if (uninstall) {
+    entry.emplace_back("UninstallString", *uninstall);
+    entry.emplace_back("QuietUninstallString", *uninstall + " /S");
+  }
+  entry.emplace_back("InstallLocation", installDir);
+  entry.emplace_back("DisplayIcon", installDir + kelvamo::kApplicationFile);
+  entry.emplace_back("Publisher", kelvamo::kPublisher);
+  entry.emplace_back("URLInfoAbout", std::string("http://") + kelvamo::kProductHost + "/");
+  Numbers numbers = {{"NoModify", 1}, {"NoRepair", 1}};
+  if (facts) numbers.emplace_back("EstimatedSize", EstimatedKiB(*facts));
+  return WriteValues(kelvamo::kUninstallKey, entry, numbers) && app && uninstall.has_value();
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "shared/payload_facts.h"
+
+// The named values of the uninstall entry, in the order they are written; the rollback deletes
+// every one of them again.
+extern const char* const kUninstallEntryValues[];
+extern const std::size_t kUninstallEntryValueCount;
+
+// Records the product under HKEY_LOCAL_MACHINE: the application key's "Path" and the uninstall
+// entry, whose values let the system list the product in full. "EstimatedSize" (KiB of the
+// installed files) comes from the payload facts and is written only when they are known. A key that cannot be opened is skipped and the other still
+// written. The folder must already fit the engine's buffers. True only when every value was
+// written.
+bool WriteRegistryRecords(const std::string& installDir,
+                          const std::optional<kelvamo::PayloadFacts>& facts);

@@ -1,0 +1,44 @@
+#include "setup/engine/rollback.h"
+
+#include <windows.h>
+
+#include "lib/win32/process_handle.h"
+#include "lib/win32/process_list.h"
+#include "setup/engine/extractor_run.h"
+#include "setup/engine/install_paths.h"
+#include "setup/engine/registry_records.h"
+#include "shared/kelvamo_product.h"
+#include "shared/uharc_console.h"
+
+using kelvamo::kArchiveName;
+using kelvamo::kExtractorName;
+using kelvamo::kUninstallKey;
+
+bool DeleteRegistryValue(const char* keyPath, const char* valueName) {
+  HKEY key = nullptr;
+  const REGSAM access = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_ENUMERATE_SUB_KEYS;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access, &key) != ERROR_SUCCESS) return false;
+  const bool deleted = RegDeleteValueA(key, valueName) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return deleted;
+}
+
+bool StopExtractor() {
+  const DWORD pid = FindProcessByName(kExtractorName);
+  if (pid == 0) return true;
+  const ProcessHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+  return process.TerminateAndWait(uharc::kExitTerminated, kExtractorStopWaitMs);
+}
+
+bool DeletePayloadFiles(const std::string& installDir) {
+  const bool archive = DeleteFileA((installDir + kArchiveName).c_str());
+  return DeleteFileA((installDir + kExtractorName).c_str()) && archive;
+}
+
+bool RemovePayloadAndUninstallValues(const std::string& installDir) {
+  bool removed = DeletePayloadFiles(installDir);
+  for (std::size_t i = 0; i < kUninstallEntryValueCount; ++i) {
+    removed = DeleteRegistryValue(kUninstallKey, kUninstallEntryValues[i]) && removed;
+  }
+  return removed;
+}

@@ -1,0 +1,43 @@
+#include "setup/pages/exit_confirm_dlg.h"
+
+#include "setup/app/setup_dlg.h"
+#include "setup/app/wizard_steps.h"
+#include "setup/engine/rollback.h"
+#include "setup/res/resource.h"
+
+CExitConfirmDlg::CExitConfirmDlg(CWnd* parent)
+    : CDialog(IDD_EXIT_CONFIRM, parent), m_colours(IDD_EXIT_CONFIRM) {}
+
+CExitConfirmDlg::~CExitConfirmDlg() = default;
+
+void CExitConfirmDlg::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDC_NO_BUTTON, m_btnNo);
+  DDX_Control(dx, IDC_YES_BUTTON, m_btnYes);
+}
+
+bool CExitConfirmDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  // Only the two buttons answer the question.
+  EnableMenuItem(GetSystemMenu(false), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  return true;
+}
+
+void CExitConfirmDlg::OnYes() {
+  // The rollback takes back what it can; the wizard closes whatever the outcome.
+  StopExtractor();
+  CWnd* owner = GetParent();
+  // Only during the installation are there payload files and uninstall values to take back.
+  auto* wizard = dynamic_cast<CSetupDlg*>(owner);
+  if (wizard && wizard->m_nStep == kelvamo::kStepInstalling) {
+    RemovePayloadAndUninstallValues(wizard->m_pageFolder.m_strInstallDir.GetString());
+  }
+  // The wizard's close takes effect once this question's own run has ended.
+  if (owner) owner->SendMessage(WM_CLOSE);
+  SendMessage(WM_CLOSE);
+}
+
+void CExitConfirmDlg::OnNo() { SendMessage(WM_CLOSE); }
+
+HBRUSH CExitConfirmDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+  return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));
+}

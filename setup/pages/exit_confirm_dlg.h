@@ -1,0 +1,33 @@
+#pragma once
+#include "setup/framework/afx.h"
+#include "setup/res/resource.h"
+#include "setup/ui/dialog_colours.h"
+#include "setup/ui/wizard_button.h"
+
+// The question "quit the installation?", run modally over the wizard. Yes stops the extractor,
+// undoes what the installation start wrote while the wizard is at step 3, and closes the wizard
+// and with it the program; No only closes the question.
+class CExitConfirmDlg : public CDialog {
+public:
+  explicit CExitConfirmDlg(CWnd* parent = nullptr);
+  ~CExitConfirmDlg() override;
+
+  CWizardButton m_btnNo;
+  CWizardButton m_btnYes;
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  bool OnInitDialog() override;
+  void OnYes();
+  void OnNo();
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+
+  BEGIN_MSG_MAP(CExitConfirmDlg, CDialog)
+    ON_BN_CLICKED(IDC_YES_BUTTON, OnYes)
+    ON_BN_CLICKED(IDC_NO_BUTTON, OnNo)
+    ON_WM_CTLCOLOR()
+  END_MSG_MAP()
+
+private:
+  CDialogColours m_colours;  // the message's white background
+};

@@ -1,0 +1,155 @@
+// The installation itself, as run by the progress page: payload and registry, the extractor on the
+// hidden console watched by timer 1, and the completion with the runtime's unpack200 runs.
+#include <windows.h>
+#include <imagehlp.h>
+#include <shlwapi.h>
+
+#include <string>
+
+#include "setup/app/setup_dlg.h"
+#include "setup/app/wizard_steps.h"
+#include "setup/engine/install_paths.h"
+#include "setup/engine/payload.h"
+#include "setup/engine/registry_records.h"
+#include "setup/pages/progress_page.h"
+#include "setup/engine/rollback.h"
+
+namespace {
+
+constexpr UINT_PTR kMonitorTimer = 1;
+constexpr UINT kMonitorPeriodMs = 100;
+constexpr DWORD kPayloadPauseMs = 100;
+constexpr DWORD kListedPauseMs = 300;
+// A normal start is listed within a second; this leaves room for a slow machine.
+constexpr DWORD kListedTimeoutMs = 10000;
+// After its last line the extractor only has to exit.
+constexpr DWORD kExtractorExitTimeoutMs = 10000;
+constexpr DWORD kUnpackTimeoutMs = 180000;
+
+const char kFolderError[] = "文件夹路径错误!";
+const char kExtractorNotStarted[] = "无法启动解压程序!";
+const char kInstallFailed[] = "安装失败!请按“取消”退出安装程序。";
+const char kCannotWrite[] = "无法写入 ";
+const char kCannotUnpack[] = "无法展开 ";
+
+}  // namespace
+
+CSetupDlg* CProgressPage::Wizard() const { return static_cast<CSetupDlg*>(GetParent()); }
+
+std::string CProgressPage::InstallDir() const {
+  return Wizard()->m_pageFolder.m_strInstallDir.GetString();
+}
+
+void CProgressPage::StartInstall() {
+  CSetupDlg* wizard = Wizard();
+  wizard->m_btnBack.EnableWindow(false);
+  wizard->m_btnNext.EnableWindow(false);
+  wizard->m_btnCancel.EnableWindow(false);
+  const std::string dir = InstallDir();
+  // A folder too long for the engine's buffers is refused before anything is written.
+  if (!kelvamo::InstallDirFitsEveryBuffer(dir)) return ReturnToFolderPage(kFolderError);
+  if (!HasRoomFor(dir) || !ApplicationClosedIn(dir)) return BackToFolderPage();
+
+  PayloadCopy archive;
+  archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
+  // Records that could not be written do not stop the installation.
+  WriteRegistryRecords(dir, LoadPayloadFacts());
+  if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
+    return ReturnToFolderPage(kFolderError);
+  }
+  const std::string archivePath = dir + '\\' + kelvamo::kArchiveName;
+  const bool archiveWritten = archive.WriteTo(archivePath.c_str());
+  Sleep(kPayloadPauseMs);
+  if (!archiveWritten) return ShowFailure((kCannotWrite + archivePath).c_str());
+  if (!WriteExtractor()) {
+    return ShowFailure((kCannotWrite + dir + '\\' + kelvamo::kExtractorName).c_str());
+  }
+  RunExtractor(dir);
+}
+
+bool CProgressPage::WriteExtractor() {
+  const std::string path = InstallDir() + '\\' + kelvamo::kExtractorName;
+  PayloadCopy extractor;
+  const bool written = extractor.Load(kExtractorResource) && extractor.WriteTo(path.c_str());
+  Sleep(kPayloadPauseMs);
+  return written;
+}
+
+void CProgressPage::RunExtractor(const std::string& dir) {
+  const auto command = kelvamo::BuildExtractorCommand(dir);
+  if (!command || !m_extractor.Start(dir, *command) ||
+      !m_extractor.WaitUntilListed(kListedTimeoutMs)) {
+    // Back to the folder page whether or not the clean-up succeeded.
+    m_extractor.Stop();
+    DeletePayloadFiles(dir);
+    return ReturnToFolderPage(kExtractorNotStarted);
+  }
+  Sleep(kListedPauseMs);
+  SetTimer(kMonitorTimer, kMonitorPeriodMs);
+}
+
+void CProgressPage::OnTimer(UINT_PTR nIDEvent) {
+  HideConsoleWindow();
+  // Asked before the row is read, so a run that has ended is judged by its final row.
+  const bool extractorEnded = m_extractor.HasEnded();
+  std::string status = m_strStatus.GetString();
+  const kelvamo::MonitorTick tick = kelvamo::TakeRow(ReadCursorRow(), status, m_nTicks);
+  m_strStatus = status.c_str();
+  if (!tick.ended && !extractorEnded) {
+    UpdateData(false);
+    m_progress.SetPos(tick.value);
+    return;
+  }
+  KillTimer(nIDEvent);
+  if (!m_extractor.EndedWell(kExtractorExitTimeoutMs)) {
+    return ShowFailure(kelvamo::ErrorRowText(ReadCursorRow(), ReadRowAboveCursor()).c_str());
+  }
+  Complete();
+}
+
+void CProgressPage::Complete() {
+  m_strStatus = "Completing...";
+  UpdateData(false);
+  m_progress.SetPos(100);
+  const std::string dir = InstallDir();
+  // A start that fails is kept by m_unpack as its first failure, which WaitAll then reports: both
+  // folders are still tried, and the results of the starts need no look of their own.
+  static_cast<void>(UnpackFolder((dir + kelvamo::kLibFolder).c_str()));
+  static_cast<void>(UnpackFolder((dir + kelvamo::kLibExtFolder).c_str()));
+  // The application must not be started while its libraries are still being written.
+  const bool unpacked = m_unpack.WaitAll(kUnpackTimeoutMs);
+  DeletePayloadFiles(dir);
+  if (!unpacked) return ShowFailure((kCannotUnpack + m_unpack.Failure()).c_str());
+  CSetupDlg* wizard = Wizard();
+  wizard->m_btnBack.EnableWindow(false);
+  wizard->m_btnNext.EnableWindow(true);
+  wizard->m_btnCancel.EnableWindow(false);
+}
+
+bool CProgressPage::UnpackFolder(CString folder) {
+  return m_unpack.StartFolder(InstallDir(), folder.GetString());
+}
+
+void CProgressPage::ReturnToFolderPage(const char* message) {
+  AfxMessageBox(message, MB_OK);
+  BackToFolderPage();
+}
+
+void CProgressPage::BackToFolderPage() {
+  CSetupDlg* wizard = Wizard();
+  wizard->m_nStep = kelvamo::kStepFolder;
+  wizard->ShowStep();
+  wizard->m_btnBack.EnableWindow(true);
+  wizard->m_btnNext.EnableWindow(true);
+  wizard->m_btnCancel.EnableWindow(true);
+}
+
+void CProgressPage::ShowFailure(const char* status) {
+  m_strStatus = status;
+  UpdateData(false);
+  AfxMessageBox(kInstallFailed, MB_OK);
+  CSetupDlg* wizard = Wizard();
+  wizard->m_btnBack.EnableWindow(false);
+  wizard->m_btnNext.EnableWindow(false);
+  wizard->m_btnCancel.EnableWindow(true);
+}

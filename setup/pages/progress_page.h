@@ -1,0 +1,57 @@
+#pragma once
+#include <string>
+
+#include "setup/engine/extractor_run.h"
+#include "setup/engine/unpack_run.h"
+#include "setup/framework/afx.h"
+#include "setup/ui/dialog_colours.h"
+
+class CSetupDlg;
+
+// Step 3: the progress bar and status line of the installation. The installation itself runs
+// here too (progress_install.cpp): payload and registry, the extractor watched on the hidden
+// console by timer 1, and the completion.
+class CProgressPage : public CDialog {
+public:
+  explicit CProgressPage(CWnd* parent = nullptr);
+  ~CProgressPage() override;
+
+  // Starts the installation into the wizard's install directory. Returns with the monitor running,
+  // with the wizard back on the folder page, or in the failure state.
+  void StartInstall();
+
+  int m_nTicks = 0;
+  CDialogColours m_colours;  // white brush and fonts of this page
+  CProgressCtrl m_progress;
+  CString m_strStatus;
+
+protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  bool OnInitDialog() override;
+  void OnTimer(UINT_PTR nIDEvent);
+  HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+
+  BEGIN_MSG_MAP(CProgressPage, CDialog)
+    ON_WM_TIMER()
+    ON_WM_CTLCOLOR()
+  END_MSG_MAP()
+
+private:
+  CSetupDlg* Wizard() const;
+  std::string InstallDir() const;
+  // Writes UHARC.EXE into the install folder; false when not every byte reached the file.
+  bool WriteExtractor();
+  void RunExtractor(const std::string& dir);
+  void Complete();
+  bool UnpackFolder(CString folder);
+  // Guards before anything is written (install_guards.cpp). Each says why when it refuses.
+  bool HasRoomFor(const std::string& dir);
+  bool ApplicationClosedIn(const std::string& dir);
+  void ReturnToFolderPage(const char* message);
+  void BackToFolderPage();
+  // The installation failed: the status line says why, Cancel (with its rollback) is the way out.
+  void ShowFailure(const char* status);
+
+  ExtractorRun m_extractor;
+  UnpackRun m_unpack;
+};

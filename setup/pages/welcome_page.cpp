@@ -1,0 +1,18 @@
+#include "setup/pages/welcome_page.h"
+
+#include "setup/res/resource.h"
+
+CWelcomePage::CWelcomePage(CWnd* parent)
+    : CDialog(IDD_WELCOME_PAGE, parent), m_colours(IDD_WELCOME_PAGE) {}
+
+CWelcomePage::~CWelcomePage() = default;
+
+bool CWelcomePage::OnInitDialog() {
+  CDialog::OnInitDialog();
+  m_colours.SetControlFonts(this);
+  return true;
+}
+
+HBRUSH CWelcomePage::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
+  return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));
+}

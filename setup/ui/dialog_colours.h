@@ -1,0 +1,32 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "setup/framework/afx_wnd.h"
+#include "setup/ui/ctl_color_table.h"
+
+// The white brush and "宋体" fonts with which one dialog answers the platform's colour requests.
+// They are made once, with the dialog object, and released with it, so repaints create nothing.
+class CDialogColours {
+public:
+  explicit CDialogColours(int dialogId);
+
+  // Applies the dialog's look to a request the default handling answered with `defaultBrush`;
+  // returns the brush to paint the control's background with.
+  HBRUSH Apply(CDC* dc, CWnd* control, UINT kind, HBRUSH defaultBrush);
+
+  // Gives the listed controls their font as well, since controls that carry a font of their own
+  // select it over the one chosen during the colour request.
+  void SetControlFonts(CWnd* dialog);
+
+private:
+  CFont* FontFor(const kelvamo::FontChoice& choice);
+
+  struct MadeFont {
+    kelvamo::FontChoice choice;
+    std::unique_ptr<CFont> font;
+  };
+  int m_nDialogId;
+  CBrush m_brushWhite;
+  std::vector<MadeFont> m_fonts;
+};

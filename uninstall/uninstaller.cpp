@@ -1,0 +1,122 @@
+#include "uninstall/uninstaller.h"
+
+#include <windows.h>
+
+#include "shared/kelvamo_product.h"
+#include "uninstall/product_keys.h"
+#include "uninstall/product_links.h"
+#include "uninstall/running_app.h"
+#include "uninstall/self_copy.h"
+#include "uninstall/uninstall_texts.h"
+#include "shared/uninstaller_contract.h"
+#include "lib/win32/com_scope.h"
+
+using namespace kelvamo;
+
+namespace {
+
+constexpr size_t kMaxFoldersShown = 8;
+
+std::wstring WithoutBackslash(const std::wstring& folder) {
+  return folder.empty() || folder.back() != L'\\' ? folder : folder.substr(0, folder.size() - 1);
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+Uninstaller::Uninstaller(std::wstring folder, bool silent)
+    : m_folder(std::move(folder)), m_silent(silent) {}
+
+bool Uninstaller::Ask(const std::wstring& text) const {
+  return MessageBoxW(nullptr, text.c_str(), texts::kCaption,
+                     MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+}
+
+bool Uninstaller::ApplicationClosed() const {
+  while (IsApplicationRunningFrom(m_folder)) {
+    if (m_silent || MessageBoxW(nullptr, texts::kRunning, texts::kCaption,
+                                MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) != IDRETRY) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int Uninstaller::Remove() {
+  const auto list = ReadInstalledList(m_folder);
+  if (!list) {
+    const std::wstring question = texts::kNoListBefore +
+                                  ListedPath(m_folder, kInstalledListFile) + texts::kNoListAfter;
+    if (m_silent) return kUninstallNoList;
+    if (!Ask(question)) return kUninstallCancelled;
+  } else if (!m_silent && !Ask(texts::kConfirm)) {
+    return kUninstallCancelled;
+  }
+  if (!ApplicationClosed()) return kUninstallAppRunning;
+  {
+    ComScope com;
+    m_entriesRemoved = RemoveProductLinks(m_folder);
+  }
+  m_entriesRemoved = RemoveProductKeys(m_folder) && m_entriesRemoved;
+  if (!list) return m_entriesRemoved ? kUninstallNoList : kUninstallIncomplete;
+  const bool filesRemoved = RemoveFiles(PlanRemoval(*list));
+  return filesRemoved && m_entriesRemoved ? kUninstallDone : kUninstallIncomplete;
+}
+
+// The list and the uninstaller stay while any listed file does, so that a later run can finish.
+bool Uninstaller::RemoveFiles(const RemovalPlan& plan) {
+  for (const std::string& name : plan.files) {
+    if (!RemoveListedFile(m_folder, name)) m_failedFiles.push_back(ListedPath(m_folder, name));
+  }
+  for (const std::string& name : plan.folders) {
+    const std::wstring path = ListedPath(m_folder, name);
+    if (!RemoveEmptyFolder(path)) m_listedFolders.push_back(path);
+  }
+  if (!m_failedFiles.empty() || !RemoveListedFile(m_folder, kInstalledListFile)) return false;
+  m_removeOriginal = plan.listsUninstaller;
+  return true;
+}
+
+bool Uninstaller::RemoveOriginal(const std::wstring& originalPath, bool now) {
+  if (!m_removeOriginal) return true;
+  const std::wstring folder = WithoutBackslash(m_folder);
+  if (now) {
+    // The folder goes only when nothing else is left in it; a user's file keeps it, rightly.
+    const bool deleted = DeleteNowOrAtRestart(originalPath);
+    RemoveEmptyFolder(folder);
+    return deleted;
+  }
+  // The system deletes them in this order, and a folder only when it is empty by then.
+  const bool file = MoveFileExW(originalPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  return MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) && file;
+}
+
+std::wstring Uninstaller::KeptFoldersText() const {
+  std::vector<std::wstring> candidates;
+  for (const std::wstring& folder : m_listedFolders) {
+    if (Exists(folder)) candidates.push_back(folder);
+  }
+  const std::wstring installFolder = WithoutBackslash(m_folder);
+  if (Exists(installFolder)) candidates.push_back(installFolder);
+  const std::vector<KeptFolder> kept = KeptFolders(candidates, m_failedFiles);
+  if (kept.empty()) return L"";
+  std::wstring text = texts::kFoldersKept;
+  for (size_t i = 0; i < kept.size() && i < kMaxFoldersShown; ++i) {
+    text += L"\r\n" + kept[i].path;
+    text += kept[i].holdsFailedFile ? texts::kKeptForFailedFiles : texts::kKeptForOtherFiles;
+  }
+  if (kept.size() > kMaxFoldersShown) text += texts::kMoreFolders;
+  return text;
+}
+
+void Uninstaller::ShowResult(int code) const {
+  if (m_silent || code == kUninstallCancelled || code == kUninstallAppRunning) return;
+  std::wstring text = code == kUninstallNoList
+                          ? texts::kOnlyEntriesRemoved + WithoutBackslash(m_folder)
+                          : texts::kRemoved + KeptFoldersText();
+  if (!m_entriesRemoved) text += texts::kEntriesKept;
+  MessageBoxW(nullptr, text.c_str(), texts::kCaption, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "uninstall/product_files.h"
+
+// One removal of the installation in a folder: the question, the check for the running
+// application, the files, links and keys, and the closing message. Silent, it shows no window
+// and takes every question's safe answer.
+class Uninstaller {
+ public:
+  Uninstaller(std::wstring folder, bool silent);
+
+  // Everything but the uninstaller's own file and the install folder itself; the exit code.
+  int Remove();
+  // After the original uninstaller has ended (or, `now` false, at the next start of the system):
+  // its file and the install folder when empty, where the removal went ahead.
+  bool RemoveOriginal(const std::wstring& originalPath, bool now);
+  // The closing message for this exit code; nothing when silent or nothing was removed.
+  void ShowResult(int code) const;
+
+ private:
+  bool Ask(const std::wstring& text) const;
+  bool ApplicationClosed() const;
+  bool RemoveFiles(const kelvamo::RemovalPlan& plan);
+  std::wstring KeptFoldersText() const;
+
+  std::wstring m_folder;  // ends with a backslash
+  bool m_silent;
+  bool m_entriesRemoved = true;
+  bool m_removeOriginal = false;
+  std::vector<std::wstring> m_listedFolders;
+  std::vector<std::wstring> m_failedFiles;
+};
