@@ -18,6 +18,7 @@ packages=(
   wine wine32:i386 wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
   p7zip-full zstd dpkg-dev time
   libz-mingw-w64-dev python3
+  osslsigncode openssl
 )
 
 missing=()

@@ -39,6 +39,24 @@ check_size() {
 check_size "$WINDOWS_DIR/uharc/UHARC.EXE" $((160 * 1024))
 check_size "$WINDOWS_DIR/uninstall/Uninstall.exe" $((128 * 1024))
 
+# Each program it ships is signed, by the build's test certificate unless one was given.
+trusted=()
+if [ -z "${KELVAMO_SIGN_PFX:-}${KELVAMO_SIGN_CERT:-}" ]; then
+  trusted=(-CAfile "$WINDOWS_DIR/signing/kelvamo-test-signing.crt")
+fi
+check_signature() {
+  local file=$1
+  if osslsigncode verify "${trusted[@]}" -in "$file" >/dev/null 2>&1; then
+    passed=$((passed + 1)) verdict=verified
+  else
+    failed=$((failed + 1)) status=1 verdict="NOT verified"
+  fi
+  summary+=("signature of i686 ${file##*/}: $verdict")
+}
+check_signature "$WINDOWS_DIR/uharc/UHARC.EXE"
+check_signature "$WINDOWS_DIR/uninstall/Uninstall.exe"
+check_signature "$WINDOWS_DIR/setup/setup.exe"
+
 printf '%s\n' "${summary[@]}"
 echo "$passed passed, $failed failed"
 exit $status
