@@ -2,6 +2,7 @@
 
 #include "setup/app/one_installer.h"
 #include "setup/app/setup_dlg.h"
+#include "setup/engine/own_signature.h"
 #include "setup/engine/payload.h"
 
 namespace {
@@ -19,8 +20,9 @@ CSetupApp::~CSetupApp() = default;
 
 bool CSetupApp::InitInstance() {
   // Found now rather than halfway through the extraction; a damaged copy holds no lock either.
+  // The payload's checksums see the payload; the signature sees every other byte as well.
   const auto facts = LoadPayloadFacts();
-  if (!facts || !PayloadMatchesFacts(*facts)) {
+  if (!facts || !PayloadMatchesFacts(*facts) || !OwnSignatureHolds()) {
     AfxMessageBox(kPayloadDamaged, MB_OK | MB_ICONSTOP);
     return false;
   }

@@ -1,5 +1,5 @@
-// The guards setup.exe runs before it writes anything: a damaged payload, a second installer, a
-// volume too small, and Kelvamo running from the target folder.
+// The guards setup.exe runs before it writes anything: a damaged payload or a changed signed
+// file, a second installer, a volume too small, and Kelvamo running from the target folder.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -56,17 +56,26 @@ class RunningProgram {
 TEST(PayloadGuard, DamagedPayloadIsReportedBeforeAnyWizardAndNothingIsWritten) {
   const struct {
     const wchar_t* name;
-    WORD id;
-    void (*change)(std::string&);
+    std::wstring (*copy)(const wchar_t* name);
   } copies[] = {
-      {L"kelvamo one byte", 132, [](std::string& bytes) { bytes[bytes.size() / 3] ^= 0x01; }},
-      {L"kelvamo truncated archive", 132,
-       [](std::string& bytes) { bytes.resize(bytes.size() / 2); }},
-      {L"kelvamo truncated extractor", 133, [](std::string& bytes) { bytes.pop_back(); }},
+      {L"kelvamo one byte",
+       [](const wchar_t* name) {
+         return ChangedSetupCopy(name, 132, [](std::string& b) { b[b.size() / 3] ^= 0x01; }, false);
+       }},
+      {L"kelvamo truncated archive",
+       [](const wchar_t* name) {
+         return ChangedSetupCopy(name, 132, [](std::string& b) { b.resize(b.size() / 2); }, false);
+       }},
+      {L"kelvamo truncated extractor",
+       [](const wchar_t* name) {
+         return ChangedSetupCopy(name, 133, [](std::string& b) { b.pop_back(); }, false);
+       }},
+      // Outside the payload only the signature sees the change.
+      {L"kelvamo code byte", [](const wchar_t* name) { return CodeSectionChangedCopy(name); }},
   };
   for (const auto& copy : copies) {
     SCOPED_TRACE(Narrow(copy.name));
-    const std::wstring exe = ChangedSetupCopy(copy.name, copy.id, copy.change, false);
+    const std::wstring exe = copy.copy(copy.name);
     ASSERT_FALSE(exe.empty());
     WriteRegistryMarker();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);

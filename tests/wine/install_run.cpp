@@ -49,6 +49,16 @@ bool ReadSetupResource(const std::wstring& path, WORD id, std::string* bytes, WO
   return resource != nullptr;
 }
 
+// Where a copy of setup.exe goes: alone in the temp folder `name`, under the program's own name
+// that its titles show.
+std::wstring SetupCopyPath(const std::wstring& name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + name + L"\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder + L"setup.exe";
+}
+
 }  // namespace
 
 std::string Narrow(const std::wstring& text) {
@@ -115,14 +125,34 @@ std::optional<kelvamo::PayloadFacts> SetupPayloadFacts() {
   return kelvamo::DecodePayloadFacts(bytes.data(), bytes.size());
 }
 
+std::wstring UnsignedSetupExePath() { return WizardDriver::WinePath(KELVAMO_UNSIGNED_SETUP_EXE); }
+
+std::wstring CodeSectionChangedCopy(const std::wstring& name) {
+  std::string image = ReadFileText(Narrow(WizardDriver::SetupExePath()));
+  if (image.size() < sizeof(IMAGE_DOS_HEADER)) return L"";
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+  const size_t sections = static_cast<size_t>(dos->e_lfanew) + 4 + sizeof(IMAGE_FILE_HEADER);
+  if (sections > image.size()) return L"";
+  const auto* header = reinterpret_cast<const IMAGE_FILE_HEADER*>(&image[dos->e_lfanew + 4]);
+  size_t at = sections + header->SizeOfOptionalHeader;
+  for (WORD i = 0; i < header->NumberOfSections && at + sizeof(IMAGE_SECTION_HEADER) <= image.size();
+       ++i, at += sizeof(IMAGE_SECTION_HEADER)) {
+    const auto* section = reinterpret_cast<const IMAGE_SECTION_HEADER*>(&image[at]);
+    if (!(section->Characteristics & IMAGE_SCN_CNT_CODE)) continue;
+    const size_t padding = static_cast<size_t>(section->PointerToRawData) + section->Misc.VirtualSize;
+    if (section->SizeOfRawData <= section->Misc.VirtualSize || padding >= image.size()) return L"";
+    image[padding] ^= 0x5A;
+    const std::wstring copy = SetupCopyPath(name);
+    WriteFileText(Narrow(copy), image);
+    return copy;
+  }
+  return L"";
+}
+
 std::wstring ChangedSetupCopy(const std::wstring& name, WORD id,
                               const std::function<void(std::string&)>& change, bool recordChange) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + name + L"\\";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring copy = folder + L"setup.exe";  // keeps the program's name for its titles
-  if (!CopyFileW(WizardDriver::SetupExePath().c_str(), copy.c_str(), FALSE)) return L"";
+  const std::wstring copy = SetupCopyPath(name);
+  if (!CopyFileW(UnsignedSetupExePath().c_str(), copy.c_str(), FALSE)) return L"";
 
   std::string payload, factsBytes;
   WORD language = 0, factsLanguage = 0;

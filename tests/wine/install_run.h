@@ -23,11 +23,21 @@ void ExpectRegistryFor(const std::string& folder);
 // Sets "Path" of the application key to a marker that an installation would overwrite.
 void WriteRegistryMarker();
 
-// A copy of setup.exe, alone in the temp folder `name`, whose payload resource `id` is changed by
-// `change`. With `recordChange` the copy's payload facts describe the changed resource, so only
-// the checks during the installation can find the damage. Empty when the copy cannot be made.
+// setup.exe as this build made it with its signature taken off, as a developer's build is.
+std::wstring UnsignedSetupExePath();
+
+// A copy of the unsigned setup.exe, alone in the temp folder `name`, whose payload resource `id`
+// is changed by `change`. With `recordChange` the copy's payload facts describe the changed
+// resource, so only the checks during the installation can find the damage. Empty when the copy
+// cannot be made.
 std::wstring ChangedSetupCopy(const std::wstring& name, WORD id,
                               const std::function<void(std::string&)>& change, bool recordChange);
+
+// A copy of the signed setup.exe, alone in the temp folder `name`, with one byte of its code
+// section changed past the code, in the section's padding: the signature covers it, the payload's
+// checksums do not, and the program the loader maps is unchanged. Empty when there is no such
+// byte or the copy cannot be made.
+std::wstring CodeSectionChangedCopy(const std::wstring& name);
 
 // The payload facts of the setup.exe this build made.
 std::optional<kelvamo::PayloadFacts> SetupPayloadFacts();

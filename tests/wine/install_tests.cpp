@@ -1,6 +1,6 @@
 // The real setup.exe installing its sample product under Wine, driven from outside: a full run,
-// a folder with stale payload files, a folder that cannot be made, and a damaged payload that
-// only the installation itself can find.
+// the same from an unsigned build, a folder with stale payload files, a folder that cannot be
+// made, and a damaged payload that only the installation itself can find.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,6 +36,14 @@ TEST_F(InstallTest, FullRunFromTheFolderPageToCompletion) {
 
   WizardDriver::Click(setup_.Wizard(), kNext);
   EXPECT_TRUE(setup_.WaitForPage(WizardPage::Finish));
+}
+
+TEST_F(InstallTest, AnUnsignedBuildInstallsAsTheSignedOneDoes) {
+  const std::string folder = "C:\\kelvamo unsigned\\";
+  StartInstallInto(folder, UnsignedSetupExePath());
+  bool sawPayload = false;
+  ASSERT_TRUE(WaitForCompletion(folder, &sawPayload));
+  ExpectCompleted(folder);
 }
 
 TEST_F(InstallTest, ExistingFolderWithStalePayloadFiles) {
