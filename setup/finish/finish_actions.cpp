@@ -4,6 +4,7 @@
 
 #include "lib/product/finish_paths.h"
 #include "setup/finish/shortcut.h"
+#include "setup/finish/user_token_start.h"
 #include "lib/win32/com_scope.h"
 
 using namespace kelvamo;
@@ -48,5 +49,7 @@ bool MakeStartMenuGroup(const std::string& installDir) {
 
 bool StartInstalledApplication(const std::string& installDir) {
   const auto command = ApplicationCommandLine(installDir);
-  return command && WinExec(command->c_str(), SW_SHOW) > 31;
+  return command && StartForDesktopUser(nullptr, command->c_str(), [&] {
+           return WinExec(command->c_str(), SW_SHOW) > 31;
+         });
 }

@@ -13,5 +13,6 @@ bool MakeDesktopShortcut(const std::string& installDir);
 // The start-menu group "Kelvamo" (made if missing) with shortcuts to the application and then to
 // the uninstaller.
 bool MakeStartMenuGroup(const std::string& installDir);
-// Starts the installed application without waiting for it.
+// Starts the installed application for the signed-in user (StartForDesktopUser), without
+// waiting for it.
 bool StartInstalledApplication(const std::string& installDir);

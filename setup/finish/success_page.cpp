@@ -1,6 +1,10 @@
 #include "setup/finish/success_page.h"
 
-BOOL OpenSuccessPage(LPSTR pszCmdLine) {
+#include "setup/finish/user_token_start.h"
+
+namespace {
+
+bool StartBrowserAsInstaller(LPSTR pszCmdLine) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -8,9 +12,17 @@ BOOL OpenSuccessPage(LPSTR pszCmdLine) {
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(kBrowserProgram, pszCmdLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
-    return FALSE;
+    return false;
   }
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
-  return TRUE;
+  return true;
+}
+
+}  // namespace
+
+BOOL OpenSuccessPage(LPSTR pszCmdLine) {
+  const bool started = StartForDesktopUser(kBrowserProgram, pszCmdLine,
+                                           [&] { return StartBrowserAsInstaller(pszCmdLine); });
+  return started ? TRUE : FALSE;
 }

@@ -6,9 +6,13 @@
 #include "tests/wine/command_record.h"
 #include "lib/product/finish_paths.h"
 #include "setup/finish/shortcut.h"
+#include "setup/finish/user_token_start.h"
 #include "shared/kelvamo_product.h"
 
 using kelvamo::kApplicationFile;
+
+// user32 exports it; the headers do not declare it.
+extern "C" BOOL WINAPI SetShellWindow(HWND window);
 
 namespace {
 
@@ -64,6 +68,29 @@ TEST_F(FinishActions, InstalledApplicationStartsByItsQuotedPath) {
   Sleep(200);  // a running program cannot be deleted: let the recorder exit first
   DeleteFileA(application.c_str());
   RemoveDirectoryA(installDir.c_str());
+}
+
+// Wine has no split token and no shell window of its own: this test lends one, so the token's
+// path runs (Wine then starts the program as CreateProcessW would).
+TEST_F(FinishActions, TheShellsTokenStartsTheSameCommandLineOnlyWhileAShellWindowExists) {
+  const std::string program = Made("kelvamo user start.exe");
+  ASSERT_TRUE(CopyFileA(RecorderProgram().c_str(), program.c_str(), FALSE));
+  const std::string quoted = '"' + program + '"';
+  const std::string withArguments = quoted + " http://www.kelvamo.com/成功.html";
+  {
+    CommandLineRecord record;
+    ASSERT_EQ(GetShellWindow(), nullptr);
+    EXPECT_FALSE(StartWithShellToken(nullptr, quoted.c_str())) << "no shell to borrow from";
+    HWND shell = CreateWindowA("STATIC", "shell", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               nullptr, nullptr);
+    ASSERT_TRUE(SetShellWindow(shell));
+    EXPECT_TRUE(StartWithShellToken(nullptr, quoted.c_str()));
+    EXPECT_EQ(record.Lines(1, 5000), std::vector<std::string>{quoted});
+    EXPECT_TRUE(StartWithShellToken(program.c_str(), withArguments.c_str()));
+    EXPECT_EQ(record.Lines(2, 5000), (std::vector<std::string>{quoted, withArguments}));
+    DestroyWindow(shell);
+  }
+  Sleep(200);  // a running program cannot be deleted: let the recorder exit first
 }
 
 TEST_F(FinishActions, InstallFolderTooLongForTheTargetSkipsEveryShortcut) {
