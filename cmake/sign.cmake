@@ -51,6 +51,7 @@ endif()
 # osslsigncode writes a new file. A program signed before gets its old signature taken off first,
 # so signing again replaces it rather than nesting a second one.
 set(unsigned "${FILE}.unsigned")
+file(REMOVE "${unsigned}" "${FILE}.signed")  # left by an interrupted run, they would stop this one
 execute_process(COMMAND "${osslsigncode}" remove-signature -in "${FILE}" -out "${unsigned}"
   RESULT_VARIABLE removed OUTPUT_QUIET ERROR_QUIET)
 if(NOT removed EQUAL 0)

@@ -15,19 +15,18 @@ TEST(UserStart, OnlyTheElevatedHalfOfASplitTokenBorrowsTheShellsAndStartsOnceAtM
   } cases[] = {
       {Elevation::kFull, true, true, true, "S", true},
       {Elevation::kFull, true, false, true, "SI", true},
-      {Elevation::kFull, true, false, false, "SI", false},
       {Elevation::kFull, false, true, true, "I", true},  // no desktop shell to borrow from
       {Elevation::kDefault, true, true, true, "I", true},  // no split: already the user's token
-      {Elevation::kLimited, true, true, false, "I", false},
+      {Elevation::kLimited, true, true, false, "I", false},  // the installer's start fails too
       {Elevation::kUnknown, true, true, true, "I", true},  // before Vista
   };
   for (const auto& c : cases) {
     std::string starts;
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.elevation) << c.shellRunning);
     const bool started = kelvamo::StartForUser(
-        c.elevation, c.shellRunning,
-        [&] { starts += 'S'; return c.shellStartWorks; },
-        [&] { starts += 'I'; return c.installerStartWorks; });
-    EXPECT_EQ(starts, c.expectedStarts) << static_cast<int>(c.elevation) << c.shellRunning;
-    EXPECT_EQ(started, c.started) << static_cast<int>(c.elevation) << c.shellRunning;
+        c.elevation, c.shellRunning, [&] { return starts += 'S', c.shellStartWorks; },
+        [&] { return starts += 'I', c.installerStartWorks; });
+    EXPECT_EQ(starts, c.expectedStarts);
+    EXPECT_EQ(started, c.started);
   }
 }

@@ -11,8 +11,7 @@
 
 using kelvamo::kApplicationFile;
 
-// user32 exports it; the headers do not declare it.
-extern "C" BOOL WINAPI SetShellWindow(HWND window);
+extern "C" BOOL WINAPI SetShellWindow(HWND window);  // in user32, not in the headers
 
 namespace {
 
@@ -81,8 +80,7 @@ TEST_F(FinishActions, TheShellsTokenStartsTheSameCommandLineOnlyWhileAShellWindo
     CommandLineRecord record;
     ASSERT_EQ(GetShellWindow(), nullptr);
     EXPECT_FALSE(StartWithShellToken(nullptr, quoted.c_str())) << "no shell to borrow from";
-    HWND shell = CreateWindowA("STATIC", "shell", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                               nullptr, nullptr);
+    HWND shell = CreateWindowA("STATIC", "", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(SetShellWindow(shell));
     EXPECT_TRUE(StartWithShellToken(nullptr, quoted.c_str()));
     EXPECT_EQ(record.Lines(1, 5000), std::vector<std::string>{quoted});

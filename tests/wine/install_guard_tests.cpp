@@ -54,28 +54,18 @@ class RunningProgram {
 }  // namespace
 
 TEST(PayloadGuard, DamagedPayloadIsReportedBeforeAnyWizardAndNothingIsWritten) {
-  const struct {
-    const wchar_t* name;
-    std::wstring (*copy)(const wchar_t* name);
-  } copies[] = {
-      {L"kelvamo one byte",
-       [](const wchar_t* name) {
-         return ChangedSetupCopy(name, 132, [](std::string& b) { b[b.size() / 3] ^= 0x01; }, false);
-       }},
-      {L"kelvamo truncated archive",
-       [](const wchar_t* name) {
-         return ChangedSetupCopy(name, 132, [](std::string& b) { b.resize(b.size() / 2); }, false);
-       }},
-      {L"kelvamo truncated extractor",
-       [](const wchar_t* name) {
-         return ChangedSetupCopy(name, 133, [](std::string& b) { b.pop_back(); }, false);
-       }},
+  const std::wstring copies[] = {
+      ChangedSetupCopy(L"kelvamo one byte", 132, [](std::string& b) { b[b.size() / 3] ^= 1; },
+                       false),
+      ChangedSetupCopy(L"kelvamo truncated archive", 132,
+                       [](std::string& b) { b.resize(b.size() / 2); }, false),
+      ChangedSetupCopy(L"kelvamo truncated extractor", 133, [](std::string& b) { b.pop_back(); },
+                       false),
       // Outside the payload only the signature sees the change.
-      {L"kelvamo code byte", [](const wchar_t* name) { return CodeSectionChangedCopy(name); }},
+      CodeSectionChangedCopy(L"kelvamo code byte"),
   };
-  for (const auto& copy : copies) {
-    SCOPED_TRACE(Narrow(copy.name));
-    const std::wstring exe = copy.copy(copy.name);
+  for (const std::wstring& exe : copies) {
+    SCOPED_TRACE(Narrow(exe));
     ASSERT_FALSE(exe.empty());
     WriteRegistryMarker();
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);

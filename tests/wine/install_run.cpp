@@ -1,5 +1,7 @@
 #include "tests/wine/install_run.h"
 
+#include <imagehlp.h>
+
 #include <vector>
 
 #include "lib/product/payload_record.h"
@@ -125,21 +127,16 @@ std::optional<kelvamo::PayloadFacts> SetupPayloadFacts() {
   return kelvamo::DecodePayloadFacts(bytes.data(), bytes.size());
 }
 
-std::wstring UnsignedSetupExePath() { return WizardDriver::WinePath(KELVAMO_UNSIGNED_SETUP_EXE); }
+std::wstring UnsignedSetupExePath() { return KELVAMO_UNSIGNED_SETUP_EXE; }
 
 std::wstring CodeSectionChangedCopy(const std::wstring& name) {
   std::string image = ReadFileText(Narrow(WizardDriver::SetupExePath()));
-  if (image.size() < sizeof(IMAGE_DOS_HEADER)) return L"";
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
-  const size_t sections = static_cast<size_t>(dos->e_lfanew) + 4 + sizeof(IMAGE_FILE_HEADER);
-  if (sections > image.size()) return L"";
-  const auto* header = reinterpret_cast<const IMAGE_FILE_HEADER*>(&image[dos->e_lfanew + 4]);
-  size_t at = sections + header->SizeOfOptionalHeader;
-  for (WORD i = 0; i < header->NumberOfSections && at + sizeof(IMAGE_SECTION_HEADER) <= image.size();
-       ++i, at += sizeof(IMAGE_SECTION_HEADER)) {
-    const auto* section = reinterpret_cast<const IMAGE_SECTION_HEADER*>(&image[at]);
+  IMAGE_NT_HEADERS* headers = ImageNtHeader(&image[0]);
+  if (headers == nullptr) return L"";
+  IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+  for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
     if (!(section->Characteristics & IMAGE_SCN_CNT_CODE)) continue;
-    const size_t padding = static_cast<size_t>(section->PointerToRawData) + section->Misc.VirtualSize;
+    const size_t padding = size_t{section->PointerToRawData} + section->Misc.VirtualSize;
     if (section->SizeOfRawData <= section->Misc.VirtualSize || padding >= image.size()) return L"";
     image[padding] ^= 0x5A;
     const std::wstring copy = SetupCopyPath(name);

@@ -33,10 +33,8 @@ std::wstring UnsignedSetupExePath();
 std::wstring ChangedSetupCopy(const std::wstring& name, WORD id,
                               const std::function<void(std::string&)>& change, bool recordChange);
 
-// A copy of the signed setup.exe, alone in the temp folder `name`, with one byte of its code
-// section changed past the code, in the section's padding: the signature covers it, the payload's
-// checksums do not, and the program the loader maps is unchanged. Empty when there is no such
-// byte or the copy cannot be made.
+// A copy of the signed setup.exe, alone in the temp folder `name`, with one byte changed in its code
+// section's padding: the signature covers it, the payload's checksums and the loader do not.
 std::wstring CodeSectionChangedCopy(const std::wstring& name);
 
 // The payload facts of the setup.exe this build made.

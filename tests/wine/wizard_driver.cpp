@@ -90,11 +90,9 @@ WizardDriver::~WizardDriver() {
   CloseHandle(m_process.hProcess);
 }
 
-std::wstring WizardDriver::SetupExePath() { return WinePath(KELVAMO_SETUP_EXE); }
-
-std::wstring WizardDriver::WinePath(const wchar_t* linuxPath) {
-  // Wine shows the Linux root as drive Z:.
-  std::wstring path = std::wstring(L"Z:") + linuxPath;
+std::wstring WizardDriver::SetupExePath() {
+  // The build passes the Linux path; Wine shows the Linux root as drive Z:.
+  std::wstring path = L"Z:" KELVAMO_SETUP_EXE;
   for (wchar_t& c : path) {
     if (c == L'/') c = L'\\';
   }

@@ -48,8 +48,6 @@ public:
   // Only starts it, for a run that may end before any wizard shows.
   bool Launch(const std::wstring& exePath = SetupExePath());
   static std::wstring SetupExePath();
-  // A path the build passes as the Linux sees it, as Wine's programs see it.
-  static std::wstring WinePath(const wchar_t* linuxPath);
 
   HWND Wizard() const { return m_wizard; }
   DWORD ProcessId() const { return m_process.dwProcessId; }
