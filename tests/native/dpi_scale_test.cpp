@@ -96,20 +96,3 @@ TEST(DpiScale, ReadsADialogTemplateWithItsFontItemsAndPictures) {
     EXPECT_FALSE(ReadDialogTemplate(bytes.Get().data(), size)) << size;
   }
 }
-
-TEST(DpiScale, ReadsAnExtendedTemplateWithDwordIds) {
-  Bytes b;
-  b.Word(1).Word(0xFFFF).Dword(0).Dword(0).Dword(0x90CA00C0).Word(1);
-  b.Word(0).Word(0).Word(332).Word(223).Word(0).Word(0).Text(u"安装");
-  b.Word(9).Word(400).Word(0x0100).Text(u"宋体");
-  b.Align().Dword(0).Dword(0).Dword(0x50010000).Word(214).Word(198).Word(50).Word(14);
-  b.Dword(1000).Word(0xFFFF).Word(0x0080).Text(u"下一步").Word(0);
-  const auto read = ReadDialogTemplate(b.Get().data(), b.Get().size());
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->pointSize, 9);
-  EXPECT_EQ(read->face, u"宋体");
-  ASSERT_EQ(read->items.size(), 1u);
-  EXPECT_EQ(read->items[0].id, 1000);
-  EXPECT_EQ(read->items[0].cx, 50);
-  EXPECT_EQ(read->items[0].bitmapId, 0);
-}
