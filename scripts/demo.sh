@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds setup.exe with the sample product and runs it under Wine. Without a display it walks the
-# wizard by itself on a virtual display, saves a screenshot of every page to build/screenshots and
-# leaves from the finish page through the exit question, without pressing "完成(F)".
+# wizard by itself on a virtual display, once at 96 and once at 144 DPI, saves a screenshot of every
+# page to build/screenshots/96 and build/screenshots/144 and leaves from the finish page through
+# the exit question, without pressing "完成(F)".
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -21,18 +22,24 @@ fi
 ensure_display
 trap 'stop_display; wineserver -k 2>/dev/null || true' EXIT
 prepare_prefix fresh
-SHOTS=$BUILD_DIR/screenshots
-rm -rf "$SHOTS"
-mkdir -p "$SHOTS"
-# Wine's virtual desktop draws the window frames that a bare X display lacks.
-wine explorer /desktop=kelvamo,1024x768 "$WINDOWS_TEST_DIR/tests/wine/demo_walker.exe" \
-  "$(wine winepath -w "$SETUP")" "$(wine winepath -w "$SHOTS")"
-wineserver -w
-for bmp in "$SHOTS"/*.bmp; do
-  [ -e "$bmp" ] || continue
-  convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+rm -rf "$BUILD_DIR/screenshots"
+# Each Wine process reads the DPI when it starts.
+for dpi in 96 144; do
+  SHOTS=$BUILD_DIR/screenshots/$dpi
+  mkdir -p "$SHOTS"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  # Wine's virtual desktop draws the window frames that a bare X display lacks.
+  wine explorer /desktop=kelvamo,1024x768 "$WINDOWS_TEST_DIR/tests/wine/demo_walker.exe" \
+    "$(wine winepath -w "$SETUP")" "$(wine winepath -w "$SHOTS")"
+  wineserver -w
+  for bmp in "$SHOTS"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+  done
+  echo "$SHOTS:"
+  ls -1 "$SHOTS"
+  for page in 1-welcome 2-folder 3-progress 4-finish; do
+    [ -f "$SHOTS/$page.png" ] || { echo "demo: no screenshot of $page at $dpi DPI" >&2; exit 1; }
+  done
 done
-ls -1 "$SHOTS"
-for page in 1-welcome 2-folder 3-progress 4-finish; do
-  [ -f "$SHOTS/$page.png" ] || { echo "demo: no screenshot of $page" >&2; exit 1; }
-done
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true

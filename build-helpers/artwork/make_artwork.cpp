@@ -50,19 +50,21 @@ Rgba Emblem(double x, double y) {
 
 using Painter = Rgba (*)(double x, double y, int width, int height);
 
-// Pixels top row first, each averaged over 4 x 4 samples so edges are smooth.
-std::vector<Rgba> Render(int width, int height, Painter paint) {
-  std::vector<Rgba> pixels(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
+// Pixels top row first, each averaged over 4 x 4 samples so edges are smooth. The painter draws
+// in the picture's 1x coordinates; `scale` renders it that many times larger.
+std::vector<Rgba> Render(int width, int height, Painter paint, int scale = 1) {
+  const int outWidth = width * scale, outHeight = height * scale;
+  std::vector<Rgba> pixels(static_cast<size_t>(outWidth) * outHeight);
+  for (int y = 0; y < outHeight; ++y) {
+    for (int x = 0; x < outWidth; ++x) {
       Rgba sum{0, 0, 0, 0};
       for (int sy = 0; sy < 4; ++sy) {
         for (int sx = 0; sx < 4; ++sx) {
-          const Rgba s = paint(x + (sx + 0.5) / 4, y + (sy + 0.5) / 4, width, height);
+          const Rgba s = paint((x + (sx + 0.5) / 4) / scale, (y + (sy + 0.5) / 4) / scale, width, height);
           sum = {sum.r + s.r * s.a, sum.g + s.g * s.a, sum.b + s.b * s.a, sum.a + s.a};
         }
       }
-      Rgba& p = pixels[static_cast<size_t>(y) * width + x];
+      Rgba& p = pixels[static_cast<size_t>(y) * outWidth + x];
       p = sum.a > 0 ? Rgba{sum.r / sum.a, sum.g / sum.a, sum.b / sum.a, sum.a / 16} : Rgba{0, 0, 0, 0};
     }
   }
@@ -183,8 +185,11 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
   return std::fclose(file) == 0 && written;
 }
 
-bool WriteBitmap(const std::string& path, int width, int height, Painter paint) {
-  const std::string rows = PixelRows(Render(width, height, paint), width, height, 24);
+// The picture at its 1x size times `scale`.
+bool WriteBitmap(const std::string& path, int width, int height, Painter paint, int scale = 1) {
+  const std::string rows =
+      PixelRows(Render(width, height, paint, scale), width * scale, height * scale, 24);
+  width *= scale, height *= scale;
   std::string out = "BM";
   Put32(out, static_cast<uint32_t>(14 + 40 + rows.size())), Put32(out, 0), Put32(out, 14 + 40);
   PutInfoHeader(out, width, height, 24, static_cast<uint32_t>(rows.size()));
@@ -236,7 +241,11 @@ int main(int argc, char** argv) {
                   WriteIcon(folder + "uninstall.ico", uninstallIcon) &&
                   WriteBitmap(folder + "banner.bmp", 164, 290, BannerPainter) &&
                   WriteBitmap(folder + "header.bmp", 158, 53, HeaderPainter) &&
-                  WriteBitmap(folder + "question.bmp", 44, 34, QuestionPainter);
+                  WriteBitmap(folder + "question.bmp", 44, 34, QuestionPainter) &&
+                  // Shrunk smoothly by setup.exe above 96 DPI.
+                  WriteBitmap(folder + "banner-2x.bmp", 164, 290, BannerPainter, 2) &&
+                  WriteBitmap(folder + "header-2x.bmp", 158, 53, HeaderPainter, 2) &&
+                  WriteBitmap(folder + "question-2x.bmp", 44, 34, QuestionPainter, 2);
   if (!ok) std::fprintf(stderr, "%s: cannot write the artwork into %s\n", argv[0], argv[1]);
   return ok ? 0 : 1;
 }

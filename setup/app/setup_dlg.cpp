@@ -17,7 +17,8 @@ const char kFinishCaption[] = "完成(F)";
 
 CSetupDlg::CSetupDlg(CWnd* parent)
     : CDialog(IDD_SETUP_DIALOG, parent),
-      m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_layout(IDD_SETUP_DIALOG) {}
 
 CSetupDlg::~CSetupDlg() = default;
 
@@ -29,6 +30,8 @@ void CSetupDlg::DoDataExchange(CDataExchange* dx) {
 
 bool CSetupDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // The placeholder takes its size for this DPI before the pages are laid over it.
+  m_layout.Apply(this, WindowDpi(m_hWnd));
   AddAboutItem();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -63,6 +66,23 @@ void CSetupDlg::LayPagesOverPlaceholder() {
   // never paints through or over a page.
   placeholder->ModifyStyle(0, WS_CLIPSIBLINGS);
   SetWindowPos(*placeholder, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+CDpiLayout* CSetupDlg::LayoutOf(int index) {
+  CDpiLayout* layouts[kelvamo::kPageCount] = {&m_pageWelcome.m_layout, &m_pageFolder.m_layout,
+                                              &m_pageProgress.m_layout, &m_pageFinish.m_layout};
+  return layouts[index];
+}
+
+LRESULT CSetupDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+  // The system's own scaling of the dialog first, then the layout as designed.
+  Default();
+  m_layout.FollowDpiChange(this, wParam, lParam);
+  LayPagesOverPlaceholder();
+  for (int page = 0; page < kelvamo::kPageCount; ++page) {
+    LayoutOf(page)->Apply(PageOf(page), HIWORD(wParam));
+  }
+  return 0;
 }
 
 CDialog* CSetupDlg::PageOf(int index) {

@@ -5,6 +5,7 @@
 #include "setup/pages/progress_page.h"
 #include "setup/pages/welcome_page.h"
 #include "setup/res/resource.h"
+#include "setup/ui/dpi_layout.h"
 #include "setup/ui/wizard_button.h"
 
 // The wizard: four pages laid over the placeholder rectangle, one visible per step, and the Back,
@@ -26,6 +27,7 @@ public:
   CProgressPage m_pageProgress;
   CFinishPage m_pageFinish;
   HICON m_hIcon;
+  CDpiLayout m_layout;  // the frame's controls at the DPI of its window
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -38,6 +40,8 @@ protected:
   void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
   HCURSOR OnQueryDragIcon();
+  // Moved to a monitor of another DPI: the wizard and its pages laid out and drawn for it.
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
   // Enter and Escape act like Next and Cancel, and only while those buttons are enabled. The
   // framework's default would end the wizard at once, with no question and nothing undone.
   void OnEnterKey();
@@ -47,6 +51,7 @@ protected:
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
     ON_BN_CLICKED(IDC_NEXT, OnNext)
     ON_BN_CLICKED(IDC_BACK, OnBack)
     ON_BN_CLICKED(IDC_CANCEL_BUTTON, OnCancelButton)
@@ -56,6 +61,7 @@ protected:
 
 private:
   CDialog* PageOf(int index);
+  CDpiLayout* LayoutOf(int index);
   void LayPagesOverPlaceholder();
   void AddAboutItem();
 };

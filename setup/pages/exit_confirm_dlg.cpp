@@ -6,7 +6,8 @@
 #include "setup/res/resource.h"
 
 CExitConfirmDlg::CExitConfirmDlg(CWnd* parent)
-    : CDialog(IDD_EXIT_CONFIRM, parent), m_colours(IDD_EXIT_CONFIRM) {}
+    : CDialog(IDD_EXIT_CONFIRM, parent), m_colours(IDD_EXIT_CONFIRM),
+      m_layout(IDD_EXIT_CONFIRM, &m_colours) {}
 
 CExitConfirmDlg::~CExitConfirmDlg() = default;
 
@@ -17,6 +18,7 @@ void CExitConfirmDlg::DoDataExchange(CDataExchange* dx) {
 
 bool CExitConfirmDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_layout.Apply(this, WindowDpi(m_hWnd));
   // Only the two buttons answer the question.
   EnableMenuItem(GetSystemMenu(false), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   return true;
@@ -34,6 +36,13 @@ void CExitConfirmDlg::OnYes() {
   // The wizard's close takes effect once this question's own run has ended.
   if (owner) owner->SendMessage(WM_CLOSE);
   SendMessage(WM_CLOSE);
+}
+
+LRESULT CExitConfirmDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+  // The system's own scaling of the dialog first, then the layout as designed.
+  Default();
+  m_layout.FollowDpiChange(this, wParam, lParam);
+  return 0;
 }
 
 void CExitConfirmDlg::OnNo() { SendMessage(WM_CLOSE); }

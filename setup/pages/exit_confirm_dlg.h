@@ -2,6 +2,7 @@
 #include "setup/framework/afx.h"
 #include "setup/res/resource.h"
 #include "setup/ui/dialog_colours.h"
+#include "setup/ui/dpi_layout.h"
 #include "setup/ui/wizard_button.h"
 
 // The question "quit the installation?", run modally over the wizard. Yes stops the extractor,
@@ -21,13 +22,16 @@ protected:
   void OnYes();
   void OnNo();
   HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
   BEGIN_MSG_MAP(CExitConfirmDlg, CDialog)
     ON_BN_CLICKED(IDC_YES_BUTTON, OnYes)
     ON_BN_CLICKED(IDC_NO_BUTTON, OnNo)
     ON_WM_CTLCOLOR()
+    ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
   END_MSG_MAP()
 
 private:
   CDialogColours m_colours;  // the message's white background
+  CDpiLayout m_layout;       // where its controls sit at the DPI of its window
 };

@@ -3,7 +3,8 @@
 #include "setup/res/resource.h"
 
 CFinishPage::CFinishPage(CWnd* parent)
-    : CDialog(IDD_FINISH_PAGE, parent), m_colours(IDD_FINISH_PAGE) {}
+    : CDialog(IDD_FINISH_PAGE, parent), m_colours(IDD_FINISH_PAGE),
+      m_layout(IDD_FINISH_PAGE, &m_colours) {}
 
 CFinishPage::~CFinishPage() = default;
 
@@ -16,7 +17,7 @@ void CFinishPage::DoDataExchange(CDataExchange* dx) {
 
 bool CFinishPage::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_colours.SetControlFonts(this);
+  m_layout.Apply(this, WindowDpi(m_hWnd));
   m_chkStartMenu.SetCheck(BST_CHECKED);
   m_chkStartup.SetCheck(BST_CHECKED);
   m_chkDesktop.SetCheck(BST_CHECKED);

@@ -1,6 +1,7 @@
 #pragma once
 #include "setup/framework/afx.h"
 #include "setup/ui/dialog_colours.h"
+#include "setup/ui/dpi_layout.h"
 
 // Step 4: the four finish options, all checked when the page is made.
 class CFinishPage : public CDialog {
@@ -15,6 +16,7 @@ public:
   void RunApplication(BOOL bRun);
 
   CDialogColours m_colours;  // white brush and fonts of this page
+  CDpiLayout m_layout;       // where its controls sit at the DPI of its window
   CButton m_chkRunNow;
   CButton m_chkDesktop;
   CButton m_chkStartup;

@@ -12,7 +12,8 @@ const char kPickerTitle[] = "选择要安装 Kelvamo完整内测V0.9.0422版 的
 }  // namespace
 
 CFolderPage::CFolderPage(CWnd* parent)
-    : CDialog(IDD_FOLDER_PAGE, parent), m_colours(IDD_FOLDER_PAGE) {}
+    : CDialog(IDD_FOLDER_PAGE, parent), m_colours(IDD_FOLDER_PAGE),
+      m_layout(IDD_FOLDER_PAGE, &m_colours) {}
 
 CFolderPage::~CFolderPage() = default;
 
@@ -20,7 +21,7 @@ void CFolderPage::DoDataExchange(CDataExchange* dx) { DDX_Text(dx, IDC_FOLDER_ED
 
 bool CFolderPage::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_colours.SetControlFonts(this);
+  m_layout.Apply(this, WindowDpi(m_hWnd));
   m_strInstallDir = kDefaultFolder;
   UpdateData(false);
   return true;

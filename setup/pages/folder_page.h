@@ -2,6 +2,7 @@
 #include "setup/framework/afx.h"
 #include "setup/res/resource.h"
 #include "setup/ui/dialog_colours.h"
+#include "setup/ui/dpi_layout.h"
 
 // Step 2: the install folder, typed into the edit or picked with Browse. Holds the one copy of
 // the install directory, which the wizard gives its final form when it leaves this page.
@@ -11,6 +12,7 @@ public:
   ~CFolderPage() override;
 
   CDialogColours m_colours;  // white brush and fonts of this page
+  CDpiLayout m_layout;       // where its controls sit at the DPI of its window
   CString m_strInstallDir;
 
 protected:

@@ -3,7 +3,8 @@
 #include "setup/res/resource.h"
 
 CProgressPage::CProgressPage(CWnd* parent)
-    : CDialog(IDD_PROGRESS_PAGE, parent), m_colours(IDD_PROGRESS_PAGE) {}
+    : CDialog(IDD_PROGRESS_PAGE, parent), m_colours(IDD_PROGRESS_PAGE),
+      m_layout(IDD_PROGRESS_PAGE, &m_colours) {}
 
 CProgressPage::~CProgressPage() = default;
 
@@ -14,7 +15,7 @@ void CProgressPage::DoDataExchange(CDataExchange* dx) {
 
 bool CProgressPage::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_colours.SetControlFonts(this);
+  m_layout.Apply(this, WindowDpi(m_hWnd));
   m_progress.SetRange(0, 100);
   m_strStatus = "";
   m_nTicks = 0;

@@ -5,6 +5,7 @@
 #include "setup/engine/unpack_run.h"
 #include "setup/framework/afx.h"
 #include "setup/ui/dialog_colours.h"
+#include "setup/ui/dpi_layout.h"
 
 class CSetupDlg;
 
@@ -22,6 +23,7 @@ public:
 
   int m_nTicks = 0;
   CDialogColours m_colours;  // white brush and fonts of this page
+  CDpiLayout m_layout;       // where its controls sit at the DPI of its window
   CProgressCtrl m_progress;
   CString m_strStatus;
 

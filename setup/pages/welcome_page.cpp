@@ -3,13 +3,14 @@
 #include "setup/res/resource.h"
 
 CWelcomePage::CWelcomePage(CWnd* parent)
-    : CDialog(IDD_WELCOME_PAGE, parent), m_colours(IDD_WELCOME_PAGE) {}
+    : CDialog(IDD_WELCOME_PAGE, parent), m_colours(IDD_WELCOME_PAGE),
+      m_layout(IDD_WELCOME_PAGE, &m_colours) {}
 
 CWelcomePage::~CWelcomePage() = default;
 
 bool CWelcomePage::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_colours.SetControlFonts(this);
+  m_layout.Apply(this, WindowDpi(m_hWnd));
   return true;
 }
 

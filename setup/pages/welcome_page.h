@@ -1,6 +1,7 @@
 #pragma once
 #include "setup/framework/afx.h"
 #include "setup/ui/dialog_colours.h"
+#include "setup/ui/dpi_layout.h"
 
 // Step 1: the welcome text beside the banner. Passive.
 class CWelcomePage : public CDialog {
@@ -9,6 +10,7 @@ public:
   ~CWelcomePage() override;
 
   CDialogColours m_colours;  // white brush and fonts of this page
+  CDpiLayout m_layout;       // where its controls sit at the DPI of its window
 
 protected:
   bool OnInitDialog() override;

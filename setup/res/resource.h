@@ -13,6 +13,10 @@
 #define IDB_BANNER 138
 #define IDB_HEADER 140
 #define IDB_QUESTION 141
+// The same pictures drawn twice as large, for displays above 96 DPI.
+#define IDB_BANNER_2X 142
+#define IDB_HEADER_2X 143
+#define IDB_QUESTION_2X 144
 
 // Controls of the wizard and the exit question.
 #define IDC_NEXT 1000

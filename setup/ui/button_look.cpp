@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "setup/ui/dpi_scale.h"
+
 namespace kelvamo {
 
 ColourValue GradientShade(bool hover, bool active, int shade) {
@@ -22,22 +24,40 @@ int ShadeForRow(int y, int innerHeight) {
 GradientRows GradientRowsFor(const PixelRect& inner) {
   const int w = inner.right - inner.left;
   const int h = inner.bottom - inner.top;
-  // Rows are counted from the button's top edge, so they end at h + 2 (the bottom coordinate with
-  // the standard 2-pixel edge) rather than at the inner rectangle's bottom.
+  // Rows are counted from the button's top edge, so they end at h + top (the bottom coordinate)
+  // rather than one row above it.
   if (h <= 0) return {inner.top, inner.top - 1, inner.left, inner.left};
-  return {inner.top, h + 2, inner.left, w + 2};
+  return {inner.top, h + inner.top, inner.left, w + inner.left};
+}
+
+constexpr bool FrameSetsShareWidths() {
+  for (int line = 0; line < kFrameLineCount; ++line) {
+    if (kHotFramePens[line].width != kFocusFramePens[line].width) return false;
+  }
+  return true;
+}
+static_assert(FrameSetsShareWidths());
+
+ButtonMetrics ButtonMetricsFor(int dpi, int edgeX, int edgeY) {
+  const auto scaled = [dpi](int pixels) { return std::max(1, ScaleToDpi(pixels, dpi)); };
+  ButtonMetrics metrics{scaled(kOutlineCorner), scaled(kBorderPen.width), {}, scaled(1),
+                        scaled(edgeX), scaled(edgeY)};
+  for (int line = 0; line < kFrameLineCount; ++line) {
+    metrics.frameWidths[line] = scaled(kHotFramePens[line].width);
+  }
+  return metrics;
 }
 
 PixelRect InnerRect(const PixelRect& item, int edgeX, int edgeY) {
   return {item.left + edgeX, item.top + edgeY, item.right - edgeX, item.bottom - edgeY};
 }
 
-std::array<FrameSegment, kFrameLineCount> InnerFrameSegments(const PixelRect& r) {
+std::array<FrameSegment, kFrameLineCount> InnerFrameSegments(const PixelRect& r, int step) {
   std::array<FrameSegment, kFrameLineCount> segments{};
-  segments[kFrameLeft] = {{r.left, r.bottom - 1}, {r.left, r.top + 1}};
-  segments[kFrameRight] = {{r.right - 1, r.bottom - 1}, {r.right - 1, r.top}};
-  segments[kFrameTop] = {{r.left - 1, r.top}, {r.right - 1, r.top}};
-  segments[kFrameBottom] = {{r.left, r.bottom}, {r.right - 1, r.bottom}};
+  segments[kFrameLeft] = {{r.left, r.bottom - step}, {r.left, r.top + step}};
+  segments[kFrameRight] = {{r.right - step, r.bottom - step}, {r.right - step, r.top}};
+  segments[kFrameTop] = {{r.left - step, r.top}, {r.right - step, r.top}};
+  segments[kFrameBottom] = {{r.left, r.bottom}, {r.right - step, r.bottom}};
   return segments;
 }
 
@@ -61,8 +81,8 @@ ButtonLook LookFor(bool hover, bool focused, bool active) {
   return look;
 }
 
-PixelPoint CaptionOrigin(const PixelRect& inner, int cx, int cy, bool pressed) {
-  const int nudge = pressed ? 1 : 0;
+PixelPoint CaptionOrigin(const PixelRect& inner, int cx, int cy, bool pressed, int step) {
+  const int nudge = pressed ? step : 0;
   return {(inner.left + inner.right) / 2 - cx / 2 + nudge,
           (inner.top + inner.bottom) / 2 - cy / 2 + nudge};
 }

@@ -44,6 +44,18 @@ constexpr ColourValue kHoverBrushColour = RgbColour(223, 222, 236);
 constexpr ColourValue kNormalBrushColour = RgbColour(222, 223, 236);
 constexpr int kOutlineCorner = 5;
 
+// The pixel sizes of the look at a display's DPI: the 96-DPI sizes scaled and rounded, never
+// below one pixel. `step` is the one-pixel offset of the inner frame's ends and of the pressed
+// caption; the edge is the platform's 3-D edge as measured at 96 DPI.
+struct ButtonMetrics {
+  int corner;
+  int borderWidth;
+  std::array<int, kFrameLineCount> frameWidths;
+  int step;
+  int edgeX, edgeY;
+};
+ButtonMetrics ButtonMetricsFor(int dpi, int edgeX, int edgeY);
+
 constexpr int kShadeCount = 64;
 
 // Shade `shade` of the gradient for the hover and active flags; numbers past the table repeat its
@@ -54,7 +66,8 @@ ColourValue GradientShade(bool hover, bool active, int shade);
 int ShadeForRow(int y, int innerHeight);
 
 // The one-pixel rows the gradient fills: y from firstRow through lastRow, x from left up to right.
-// Empty (firstRow > lastRow) when the inner rectangle has no height.
+// Empty (firstRow > lastRow) when the inner rectangle has no height. The rows and columns run one
+// edge past the inner rectangle's height and width, counted from the button's top-left corner.
 struct GradientRows {
   int firstRow, lastRow, left, right;
 };
@@ -66,7 +79,7 @@ PixelRect InnerRect(const PixelRect& item, int edgeX, int edgeY);
 struct FrameSegment {
   PixelPoint from, to;  // `to` is not drawn
 };
-std::array<FrameSegment, kFrameLineCount> InnerFrameSegments(const PixelRect& inner);
+std::array<FrameSegment, kFrameLineCount> InnerFrameSegments(const PixelRect& inner, int step = 1);
 
 // Owner-draw item state bits the button reads.
 constexpr unsigned kItemSelected = 0x0001;
@@ -91,7 +104,7 @@ struct ButtonLook {
 ButtonLook LookFor(bool hover, bool focused, bool active);
 
 // Top-left corner of a caption of cx by cy centred in the inner rectangle, nudged while pressed.
-PixelPoint CaptionOrigin(const PixelRect& inner, int cx, int cy, bool pressed);
+PixelPoint CaptionOrigin(const PixelRect& inner, int cx, int cy, bool pressed, int step = 1);
 
 // DrawState flags for the caption: prefix text, embossed when disabled.
 constexpr unsigned kDrawPrefixText = 0x0002;

@@ -1,5 +1,7 @@
 #include "setup/ui/dialog_colours.h"
 
+#include "setup/ui/dpi_scale.h"
+
 using namespace kelvamo;
 
 namespace {
@@ -14,11 +16,21 @@ static_assert(kCtlColorStatic == CTLCOLOR_STATIC);
 
 CDialogColours::CDialogColours(int dialogId) : m_nDialogId(dialogId) {
   m_brushWhite.CreateSolidBrush(kWhite);
-  for (const FontChoice& choice : FontsOfDialog(dialogId)) {
+  MakeFonts(kDesignDpi);
+}
+
+HFONT CDialogColours::MakeFont(int height, int weight) {
+  return ::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       kModernDefaultPitch, kFontFace);
+}
+
+void CDialogColours::MakeFonts(int dpi) {
+  m_fonts.clear();
+  m_nFontDpi = dpi;
+  for (const FontChoice& choice : FontsOfDialog(m_nDialogId)) {
     auto font = std::make_unique<CFont>();
-    font->Attach(::CreateFontA(choice.height, 0, 0, 0, choice.weight, FALSE, FALSE, FALSE,
-                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                               DEFAULT_QUALITY, kModernDefaultPitch, kFontFace));
+    font->Attach(MakeFont(ScaleToDpi(choice.height, dpi), choice.weight));
     m_fonts.push_back({choice, std::move(font)});
   }
 }
@@ -39,7 +51,14 @@ HBRUSH CDialogColours::Apply(CDC* dc, CWnd* control, UINT kind, HBRUSH defaultBr
   return m_brushWhite;
 }
 
-void CDialogColours::SetControlFonts(CWnd* dialog) {
+void CDialogColours::SetControlFonts(CWnd* dialog, int dpi) {
+  // The controls hold the old fonts until they are given the new ones, all before they repaint.
+  std::vector<MadeFont> previous = std::move(m_fonts);
+  if (dpi != m_nFontDpi) {
+    MakeFonts(dpi);
+  } else {
+    m_fonts = std::move(previous);
+  }
   for (int id = kFirstStyledControlId; id <= kLastStyledControlId; ++id) {
     CFont* font = FontFor(CtlColorStyleFor(m_nDialogId, id, kCtlColorStatic).font);
     HWND control = ::GetDlgItem(*dialog, id);

@@ -16,17 +16,25 @@ public:
   HBRUSH Apply(CDC* dc, CWnd* control, UINT kind, HBRUSH defaultBrush);
 
   // Gives the listed controls their font as well, since controls that carry a font of their own
-  // select it over the one chosen during the colour request.
-  void SetControlFonts(CWnd* dialog);
+  // select it over the one chosen during the colour request. The fonts are made again when `dpi`
+  // differs from the DPI they were made for.
+  void SetControlFonts(CWnd* dialog, int dpi);
+
+  // A "宋体" font as every page text is drawn in; `height` as CreateFont takes it (pixels of the
+  // character cell, or of the character itself when negative).
+  static HFONT MakeFont(int height, int weight);
 
 private:
   CFont* FontFor(const kelvamo::FontChoice& choice);
+  // The table's heights are pixels at 96 DPI.
+  void MakeFonts(int dpi);
 
   struct MadeFont {
     kelvamo::FontChoice choice;
     std::unique_ptr<CFont> font;
   };
   int m_nDialogId;
+  int m_nFontDpi = 0;
   CBrush m_brushWhite;
   std::vector<MadeFont> m_fonts;
 };

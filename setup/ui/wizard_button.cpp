@@ -1,6 +1,6 @@
 #include "setup/ui/wizard_button.h"
 
-#include "setup/ui/button_look.h"
+#include "setup/ui/dpi_layout.h"
 
 using namespace kelvamo;
 
@@ -14,22 +14,28 @@ PixelRect ToPixelRect(const RECT& r) {
           static_cast<int>(r.bottom)};
 }
 
-HPEN MakePen(const PenStyle& pen) { return ::CreatePen(PS_INSIDEFRAME, pen.width, pen.colour); }
+HPEN MakePen(int width, ColourValue colour) { return ::CreatePen(PS_INSIDEFRAME, width, colour); }
 
 }  // namespace
 
 CWizardButton::CWizardButton() {
-  m_penBorder.Attach(MakePen(kBorderPen));
-  m_penHotLeft.Attach(MakePen(kHotFramePens[kFrameLeft]));
-  m_penHotRight.Attach(MakePen(kHotFramePens[kFrameRight]));
-  m_penHotTop.Attach(MakePen(kHotFramePens[kFrameTop]));
-  m_penHotBottom.Attach(MakePen(kHotFramePens[kFrameBottom]));
-  m_penFocusLeft.Attach(MakePen(kFocusFramePens[kFrameLeft]));
-  m_penFocusRight.Attach(MakePen(kFocusFramePens[kFrameRight]));
-  m_penFocusTop.Attach(MakePen(kFocusFramePens[kFrameTop]));
-  m_penFocusBottom.Attach(MakePen(kFocusFramePens[kFrameBottom]));
+  MakePens(kDesignDpi);
   m_brushHover.CreateSolidBrush(kHoverBrushColour);
   m_brushNormal.CreateSolidBrush(kNormalBrushColour);
+}
+
+void CWizardButton::MakePens(int dpi) {
+  m_metrics = ButtonMetricsFor(dpi, ::GetSystemMetrics(SM_CXEDGE), ::GetSystemMetrics(SM_CYEDGE));
+  m_nPenDpi = dpi;
+  const auto& widths = m_metrics.frameWidths;
+  m_penBorder.Attach(MakePen(m_metrics.borderWidth, kBorderPen.colour));
+  CPen* hot[kFrameLineCount] = {&m_penHotLeft, &m_penHotRight, &m_penHotTop, &m_penHotBottom};
+  CPen* focus[kFrameLineCount] = {&m_penFocusLeft, &m_penFocusRight, &m_penFocusTop,
+                                  &m_penFocusBottom};
+  for (int line = 0; line < kFrameLineCount; ++line) {
+    hot[line]->Attach(MakePen(widths[line], kHotFramePens[line].colour));
+    focus[line]->Attach(MakePen(widths[line], kFocusFramePens[line].colour));
+  }
 }
 
 void CWizardButton::PreSubclassWindow() {
@@ -38,6 +44,8 @@ void CWizardButton::PreSubclassWindow() {
 }
 
 void CWizardButton::DrawItem(DRAWITEMSTRUCT* item) {
+  const int dpi = WindowDpi(m_hWnd);
+  if (dpi != m_nPenDpi) MakePens(dpi);
   CDC* dc = CDC::FromHandle(item->hDC);
   const int saved = dc->SaveDC();
 
@@ -46,15 +54,15 @@ void CWizardButton::DrawItem(DRAWITEMSTRUCT* item) {
 
   // The outline's interior takes the context's own brush (white in a fresh context).
   CPen* previousPen = dc->SelectObject(&m_penBorder);
-  dc->RoundRect(item->rcItem, POINT{kOutlineCorner, kOutlineCorner});
+  dc->RoundRect(item->rcItem, POINT{m_metrics.corner, m_metrics.corner});
   dc->SelectObject(previousPen);
 
   const PaintFlags flags = PaintFlagsFrom(item->itemState);
   m_bFocused = flags.focused;
   m_bActive = flags.active;
 
-  const PixelRect innerPixels = InnerRect(ToPixelRect(item->rcItem), ::GetSystemMetrics(SM_CXEDGE),
-                                          ::GetSystemMetrics(SM_CYEDGE));
+  const PixelRect innerPixels =
+      InnerRect(ToPixelRect(item->rcItem), m_metrics.edgeX, m_metrics.edgeY);
   const RECT inner = {innerPixels.left, innerPixels.top, innerPixels.right, innerPixels.bottom};
   CBrush* previousBrush = dc->SelectObject(m_pointer.IsHot() ? &m_brushHover : &m_brushNormal);
   FillGradient(dc, &inner);
@@ -64,7 +72,7 @@ void CWizardButton::DrawItem(DRAWITEMSTRUCT* item) {
   CFont* font = CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
   CFont* previousFont = font ? dc->SelectObject(font) : nullptr;
   const SIZE extent = dc->GetTextExtent(caption, ::lstrlenA(caption));
-  const PixelPoint at = CaptionOrigin(innerPixels, extent.cx, extent.cy, flags.pressed);
+  const PixelPoint at = CaptionOrigin(innerPixels, extent.cx, extent.cy, flags.pressed, m_metrics.step);
   const int previousMode = dc->SetBkMode(TRANSPARENT);
   dc->DrawState(POINT{at.x, at.y}, extent, caption, CaptionDrawFlags(flags.disabled));
   if (previousFont) dc->SelectObject(previousFont);
@@ -90,7 +98,7 @@ void CWizardButton::DrawInnerFrame(CDC* dc, const RECT* inner) {
   CPen* pens[kFrameLineCount] = {
       focusSet ? &m_penFocusLeft : &m_penHotLeft, focusSet ? &m_penFocusRight : &m_penHotRight,
       focusSet ? &m_penFocusTop : &m_penHotTop, focusSet ? &m_penFocusBottom : &m_penHotBottom};
-  const auto segments = InnerFrameSegments(ToPixelRect(*inner));
+  const auto segments = InnerFrameSegments(ToPixelRect(*inner), m_metrics.step);
 
   CPen* previousPen = dc->SelectObject(pens[kFrameLeft]);
   const PixelPoint start = segments[kFrameLeft].from;

@@ -1,5 +1,6 @@
 #pragma once
 #include "setup/framework/afx_controls.h"
+#include "setup/ui/button_look.h"
 #include "setup/ui/pointer_tracker.h"
 
 // The wizard's navigation buttons and the exit question's Yes and No: a rounded outline, a vertical
@@ -28,6 +29,9 @@ protected:
   END_MSG_MAP()
 
 private:
+  // Makes the pens at the widths of `dpi`.
+  void MakePens(int dpi);
+
   CPen m_penBorder;
   CPen m_penHotLeft;
   CPen m_penHotRight;
@@ -42,4 +46,6 @@ private:
   kelvamo::PointerTracker m_pointer;  // hover and notice-request flags
   int m_bFocused = 0;  // the last paint had the keyboard focus
   int m_bActive = 0;   // the last paint was focused, pressed or the default item
+  int m_nPenDpi = 0;   // the DPI the pens were made for
+  kelvamo::ButtonMetrics m_metrics{};  // sizes at that DPI
 };

@@ -119,3 +119,43 @@ TEST(ButtonLook, FlagsAndLookByItemStateAndHover) {
   EXPECT_EQ(CaptionDrawFlags(false), 0x0002u);
   EXPECT_EQ(CaptionDrawFlags(true), 0x0022u);
 }
+
+TEST(ButtonLook, SizesScaleWithTheDpiAndKeepTheirPlacesAt96) {
+  const struct {
+    int dpi;
+    int corner, border, side, topBottom, step, edge;
+  } rows[] = {
+      {96, 5, 1, 3, 2, 1, 2},  {120, 6, 1, 4, 3, 1, 3},  {144, 8, 2, 5, 3, 2, 3},
+      {192, 10, 2, 6, 4, 2, 4}, {288, 15, 3, 9, 6, 3, 6}, {72, 4, 1, 2, 2, 1, 2},
+  };
+  for (const auto& row : rows) {
+    const ButtonMetrics m = ButtonMetricsFor(row.dpi, 2, 2);
+    EXPECT_EQ(m.corner, row.corner) << row.dpi;
+    EXPECT_EQ(m.borderWidth, row.border) << row.dpi;
+    EXPECT_EQ(m.frameWidths[kFrameLeft], row.side) << row.dpi;
+    EXPECT_EQ(m.frameWidths[kFrameRight], row.side) << row.dpi;
+    EXPECT_EQ(m.frameWidths[kFrameTop], row.topBottom) << row.dpi;
+    EXPECT_EQ(m.frameWidths[kFrameBottom], row.topBottom) << row.dpi;
+    EXPECT_EQ(m.step, row.step) << row.dpi;
+    EXPECT_EQ(m.edgeX, row.edge) << row.dpi;
+    EXPECT_EQ(m.edgeY, row.edge) << row.dpi;
+  }
+}
+
+TEST(ButtonLook, TheWorkedExampleAt144DpiIsTheSameButtonOneAndAHalfTimesAsLarge) {
+  const ButtonMetrics m = ButtonMetricsFor(144, 2, 2);
+  const PixelRect inner = InnerRect({0, 0, 113, 32}, m.edgeX, m.edgeY);
+  // The gradient covers the inner rectangle down to its bottom row and across its full width,
+  // as the 96-DPI rows do with the 2-pixel edge.
+  const GradientRows rows = GradientRowsFor(inner);
+  EXPECT_EQ(rows.firstRow, 3);
+  EXPECT_EQ(rows.lastRow, 29);
+  EXPECT_EQ(rows.right, 110);
+  const auto frame = InnerFrameSegments(inner, m.step);
+  EXPECT_EQ(frame[kFrameLeft].from, (PixelPoint{3, 27}));
+  EXPECT_EQ(frame[kFrameTop].from, (PixelPoint{1, 3}));
+
+  // A 90 by 18 caption, nudged by the scaled step while pressed.
+  EXPECT_EQ(CaptionOrigin(inner, 90, 18, false, m.step), (PixelPoint{11, 7}));
+  EXPECT_EQ(CaptionOrigin(inner, 90, 18, true, m.step), (PixelPoint{13, 9}));
+}
