@@ -125,6 +125,31 @@ bool MarkForDeletion(HANDLE handle) {
                                          kFileDispositionInformation));
 }
 
+// The folder at `path`, opened without following a link and with `access` besides what reading
+// needs; null when it is missing, not a folder, or a link.
+HANDLE OpenFolder(const std::wstring& path, DWORD access) {
+  const std::wstring extended = ExtendedPath(path);
+  // Wine follows a link to a folder even when asked not to, but shows it as a reparse point here.
+  const DWORD attributes = GetFileAttributesW(extended.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return nullptr;
+  }
+  HANDLE handle = CreateFileW(
+      extended.c_str(), access | FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES |
+      SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) !=
+          FILE_ATTRIBUTE_DIRECTORY) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return handle;
+}
+
 // Walks `name` below the folder, checking every component; the last one is opened with `access`
 // and `options`.
 Opened OpenListed(HANDLE folder, const std::wstring& folderName, const std::wstring& name,
@@ -159,29 +184,15 @@ ListedFolder::~ListedFolder() {
 bool ListedFolder::Open(const std::wstring& path) {
   std::wstring folder = path;
   while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-  const std::wstring extended = ExtendedPath(folder);
-  // Wine follows a link to a folder even when asked not to, but shows it as a reparse point here.
-  const DWORD attributes = GetFileAttributesW(extended.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return false;
-  }
-  const DWORD access = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | DELETE |
-                       SYNCHRONIZE;
-  HANDLE handle =
-      CreateFileW(extended.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  const std::wstring name = ObjectName(handle);
-  if (!GetFileInformationByHandle(handle, &info) || name.empty() ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) !=
-          FILE_ATTRIBUTE_DIRECTORY) {
-    CloseHandle(handle);
+  HANDLE handle = OpenFolder(folder, 0);
+  const std::wstring name = handle ? ObjectName(handle) : L"";
+  if (name.empty()) {
+    if (handle) CloseHandle(handle);
     return false;
   }
   if (m_handle) CloseHandle(m_handle);
   m_handle = handle;
+  m_path = folder;
   m_name = name;
   return true;
 }
@@ -223,7 +234,10 @@ bool ListedFolder::RemoveFolder(const std::wstring& name) const {
 }
 
 bool ListedFolder::RemoveItself() const {
-  return m_handle && IsWhatPathNames(m_handle, m_name) && MarkForDeletion(m_handle);
+  if (!m_handle) return false;
+  // Asked for now, not when opened: a process whose current folder it is would refuse the open.
+  Handle folder(OpenFolder(m_path, DELETE));
+  return folder.get() && SameFileObject(folder.get(), m_handle) && MarkForDeletion(folder.get());
 }
 
 bool SameFileObject(HANDLE a, HANDLE b) {

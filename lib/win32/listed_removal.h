@@ -44,6 +44,7 @@ class ListedFolder {
 
  private:
   HANDLE m_handle = nullptr;
+  std::wstring m_path;  // as opened, without a trailing backslash
   std::wstring m_name;  // the system's name for the folder
 };
 
