@@ -96,11 +96,9 @@ bool Uninstaller::RemoveFiles(const RemovalPlan& plan) {
 bool Uninstaller::RemoveOriginal(const std::wstring& originalPath, bool now) {
   if (!m_removeOriginal) return true;
   // Only the listed uninstaller in the folder the list came from.
+  if (FolderOf(originalPath) != m_folder) return false;
   const std::wstring name = originalPath.substr(m_folder.size());
-  if (kelvamo::FolderOf(originalPath) != m_folder ||
-      !SamePathText(name, ListedName(kUninstallerFile))) {
-    return false;
-  }
+  if (!SamePathText(name, ListedName(kUninstallerFile))) return false;
   if (now) {
     bool deleted = m_listed.RemoveFile(name);
     for (int attempt = 1; attempt < kDeleteAttempts && !deleted; ++attempt) {
