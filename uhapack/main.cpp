@@ -64,13 +64,18 @@ int Pack(int argc, char** argv) {
   }
   std::vector<uha::PackInput> inputs;
   uha::Status st = uha::ScanTree(argv[i + 1], fixed_time, inputs);
-  // The list is written beside the archive, packed as a file of the tree, then removed.
-  const std::string list_path = std::string(argv[i]) + ".list";
+  // The list is written beside the archive under a fresh name, packed as a file of the tree, then
+  // removed.
   const std::int64_t list_time = fixed_time ? *fixed_time : std::time(nullptr);
-  if (st.ok()) st = uha::AddProductList(inputs, list_path, uha::FileTimeFromUnix(list_time, 0));
+  std::string list_path;
+  if (st.ok()) {
+    st = uha::AddProductList(inputs, std::string(argv[i]) + ".list-",
+                             uha::FileTimeFromUnix(list_time, 0));
+  }
+  if (st.ok()) list_path = inputs.back().source_path;
   uha::PackSummary summary;
   if (st.ok()) st = uha::WriteArchive(std::move(inputs), argv[i], options, summary);
-  std::remove(list_path.c_str());
+  if (!list_path.empty()) std::remove(list_path.c_str());
   if (st.ok()) {
     std::printf("%s: %llu bytes from %llu; deflate streams: %llu bytes rebuilt, %llu bytes kept;"
                 " extracting needs %u MiB of dictionary\n",

@@ -1,6 +1,10 @@
 #include "uhapack/product_list.h"
 
-#include <cstdio>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "lib/product/product_entries.h"
 #include "lib/archive/entry_name.h"
@@ -8,7 +12,7 @@
 
 namespace uha {
 
-Status AddProductList(std::vector<PackInput>& inputs, const std::string& list_path,
+Status AddProductList(std::vector<PackInput>& inputs, const std::string& scratch_prefix,
                       std::uint64_t mtime) {
   std::vector<kelvamo::ListedEntry> entries;
   for (const PackInput& in : inputs) {
@@ -19,10 +23,22 @@ Status AddProductList(std::vector<PackInput>& inputs, const std::string& list_pa
     entries.push_back({in.entry.kind == EntryKind::kDirectory, in.entry.name});
   }
   const std::string text = kelvamo::FormatInstalledList(kelvamo::ProductListEntries(entries));
-  std::FILE* f = std::fopen(list_path.c_str(), "wb");
-  if (!f) return Status::Fail("cannot create " + list_path);
-  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (std::fclose(f) != 0 || !written) return Status::Fail("cannot write " + list_path);
+  // A name nothing stands at yet: mkstemp creates it exclusively, so no file of the user's is
+  // ever written over or removed afterwards.
+  std::string list_path = scratch_prefix + "XXXXXX";
+  const int fd = mkstemp(&list_path[0]);
+  if (fd < 0) return Status::Fail("cannot create " + scratch_prefix + "*: " + std::strerror(errno));
+  bool written = true;
+  for (size_t done = 0; written && done < text.size();) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    written = n > 0;
+    done += written ? static_cast<size_t>(n) : 0;
+  }
+  if (close(fd) != 0 || !written) {
+    unlink(list_path.c_str());
+    return Status::Fail("cannot write " + list_path);
+  }
   PackInput list;
   list.entry.name = kelvamo::kInstalledListFile;
   list.entry.size = text.size();

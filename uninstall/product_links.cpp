@@ -5,6 +5,7 @@
 
 #include "lib/product/finish_paths.h"
 #include "shared/kelvamo_product.h"
+#include "uninstall/ownership.h"
 
 namespace {
 
@@ -42,35 +43,30 @@ std::wstring LinkTarget(const std::wstring& linkPath) {
   return target;
 }
 
-// Deletes the link when it leads into the folder; true unless such a link stays.
-bool RemoveLinkInto(const std::wstring& linkPath, const std::wstring& folder) {
+// Deletes the link when it leads to a program of the installation; true unless such a link stays.
+bool RemoveLinkInto(const std::wstring& linkPath, const std::wstring& folder, int& removed) {
   if (GetFileAttributesW(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  if (!LiesIn(LinkTarget(linkPath), folder)) return true;
-  return DeleteFileW(linkPath.c_str()) != FALSE;
+  if (!kelvamo::IsOwnLinkTarget(LinkTarget(linkPath), folder)) return true;
+  if (!DeleteFileW(linkPath.c_str())) return false;
+  ++removed;
+  return true;
 }
 
 }  // namespace
 
-bool LiesIn(const std::wstring& path, const std::wstring& folder) {
-  return path.size() > folder.size() &&
-         CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
-                        static_cast<int>(folder.size()), folder.c_str(),
-                        static_cast<int>(folder.size())) == CSTR_EQUAL;
-}
-
-bool RemoveProductLinks(const std::wstring& folder) {
+bool RemoveProductLinks(const std::wstring& folder, int& removed) {
   using namespace kelvamo;
   const std::wstring link = L"\\" + FromUtf8(kLinkFile);
-  bool removed = true;
+  bool all = true;
   for (int csidl : {kFolderCommonStartup, kFolderAltStartup, kFolderUserStartup, kFolderDesktop}) {
     const std::wstring shellFolder = SpecialFolder(csidl);
-    if (!shellFolder.empty()) removed = RemoveLinkInto(shellFolder + link, folder) && removed;
+    if (!shellFolder.empty()) all = RemoveLinkInto(shellFolder + link, folder, removed) && all;
   }
   const std::wstring startMenu = SpecialFolder(kFolderCommonStartMenu);
-  if (startMenu.empty()) return removed;
+  if (startMenu.empty()) return all;
   const std::wstring group = startMenu + L"\\" + FromUtf8(kGroupFolder);
-  removed = RemoveLinkInto(group + link, folder) && removed;
-  removed = RemoveLinkInto(group + L"\\" + FromUtf8(kUninstallerLinkFile), folder) && removed;
+  all = RemoveLinkInto(group + link, folder, removed) && all;
+  all = RemoveLinkInto(group + L"\\" + FromUtf8(kUninstallerLinkFile), folder, removed) && all;
   RemoveDirectoryW(group.c_str());  // only when nothing else is in it
-  return removed;
+  return all;
 }

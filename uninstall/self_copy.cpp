@@ -2,14 +2,13 @@
 
 #include <windows.h>
 
-#include "uninstall/uninstall_args.h"
+#include "lib/win32/listed_removal.h"
 #include "shared/uninstaller_contract.h"
 
 namespace {
 
 constexpr DWORD kOriginalEndTimeoutMs = 10000;
-constexpr int kDeleteAttempts = 20;
-constexpr DWORD kDeleteRetryMs = 100;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::wstring TemporaryFolder() {
   wchar_t path[MAX_PATH + 1];
@@ -36,17 +35,21 @@ std::optional<int> RunFromTemporaryCopy(const std::wstring& ownPath, bool silent
   SECURITY_ATTRIBUTES inherited = {sizeof(inherited), nullptr, TRUE};
   HANDLE self = CreateFileW(copy.c_str(), DELETE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                             &inherited, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  // The copy proves by this handle which file it was started for.
+  HANDLE ownFile = CreateFileW(ownPath.c_str(), FILE_READ_ATTRIBUTES, kShareAll, &inherited,
+                               OPEN_EXISTING, 0, nullptr);
   HANDLE reportRead = nullptr, reportWrite = nullptr, original = nullptr;
   const bool ready =
-      CreatePipe(&reportRead, &reportWrite, &inherited, 0) &&
+      ownFile != INVALID_HANDLE_VALUE && CreatePipe(&reportRead, &reportWrite, &inherited, 0) &&
       SetHandleInformation(reportRead, HANDLE_FLAG_INHERIT, 0) &&
       DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &original,
-                      SYNCHRONIZE, TRUE, 0);
+                      SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0);
   kelvamo::UninstallArgs args;
   args.silent = silent;
   args.original = AsValue(original);
   args.report = AsValue(reportWrite);
   args.self = self == INVALID_HANDLE_VALUE ? 0 : AsValue(self);
+  args.file = AsValue(ownFile);
   args.originalPath = ownPath;
   std::wstring commandLine = L'"' + copy + L"\" " + kelvamo::CopyCommandTail(args);
   STARTUPINFOW startup = {};
@@ -57,6 +60,7 @@ std::optional<int> RunFromTemporaryCopy(const std::wstring& ownPath, bool silent
                                                &process);
   // From here on only the copy holds the handles it inherited.
   CloseIfOpen(self);
+  CloseIfOpen(ownFile);
   CloseIfOpen(reportWrite);
   CloseIfOpen(original);
   if (!started) {
@@ -75,6 +79,23 @@ std::optional<int> RunFromTemporaryCopy(const std::wstring& ownPath, bool silent
   return static_cast<int>(code);
 }
 
+bool HandedOverByOriginal(const kelvamo::UninstallArgs& args) {
+  HANDLE file = AsHandle(args.file);
+  DWORD code = 0;
+  bool proven = GetExitCodeProcess(AsHandle(args.original), &code) &&
+                GetFileType(AsHandle(args.report)) == FILE_TYPE_PIPE &&
+                GetFileType(file) == FILE_TYPE_DISK;
+  if (proven) {
+    HANDLE named = CreateFileW(args.originalPath.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    proven = named != INVALID_HANDLE_VALUE && SameFileObject(named, file);
+    CloseIfOpen(named);
+    // Held no longer: the original's file is deleted at the end, and its folder with it.
+    CloseHandle(file);
+  }
+  return proven;
+}
+
 bool ReportToOriginal(std::uintptr_t pipe, int code) {
   const DWORD value = static_cast<DWORD>(code);
   DWORD count = 0;
@@ -88,16 +109,6 @@ bool WaitForOriginal(std::uintptr_t process) {
   const bool ended = WaitForSingleObject(AsHandle(process), kOriginalEndTimeoutMs) == WAIT_OBJECT_0;
   CloseHandle(AsHandle(process));
   return ended;
-}
-
-bool DeleteNowOrAtRestart(const std::wstring& path) {
-  for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
-    if (DeleteFileW(path.c_str()) || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      return true;
-    }
-    Sleep(kDeleteRetryMs);
-  }
-  return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 bool ArrangeOwnDeletion(std::uintptr_t self) {

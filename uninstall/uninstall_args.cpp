@@ -50,14 +50,16 @@ std::optional<UninstallArgs> ParseUninstallArgs(const std::vector<std::wstring>&
     ++i;
   }
   if (i == args.size()) return parsed;
-  if (!IsSwitch(args[i], kCopySwitch) || args.size() - i != 5) return std::nullopt;
+  if (!IsSwitch(args[i], kCopySwitch) || args.size() - i != 6) return std::nullopt;
   const auto original = ParseHandle(args[i + 1]);
   const auto report = ParseHandle(args[i + 2]);
   const auto self = ParseHandle(args[i + 3], true);
-  const std::wstring& path = args[i + 4];
-  if (!original || !report || !self || FolderOf(path).empty() || FolderOf(path) == path) {
+  const auto file = ParseHandle(args[i + 4]);
+  const std::wstring& path = args[i + 5];
+  if (!original || !report || !self || !file || FolderOf(path).empty() || FolderOf(path) == path) {
     return std::nullopt;
   }
+  parsed.file = *file;
   parsed.isCopy = true;
   parsed.original = *original;
   parsed.report = *report;
@@ -69,7 +71,14 @@ std::optional<UninstallArgs> ParseUninstallArgs(const std::vector<std::wstring>&
 std::wstring CopyCommandTail(const UninstallArgs& args) {
   std::wstring tail = args.silent ? std::wstring(kSilentSwitch) + L' ' : std::wstring();
   return tail + kCopySwitch + L' ' + Decimal(args.original) + L' ' + Decimal(args.report) + L' ' +
-         Decimal(args.self) + L" \"" + args.originalPath + L'"';
+         Decimal(args.self) + L' ' + Decimal(args.file) + L" \"" + args.originalPath + L'"';
+}
+
+bool AsksForSilence(const std::vector<std::wstring>& args) {
+  for (const std::wstring& arg : args) {
+    if (IsSwitch(arg, kSilentSwitch)) return true;
+  }
+  return false;
 }
 
 std::wstring FolderOf(const std::wstring& path) {

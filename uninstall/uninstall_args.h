@@ -15,11 +15,15 @@ struct UninstallArgs {
   std::uintptr_t original = 0;  // the original process, to wait for its end
   std::uintptr_t report = 0;    // the pipe the copy writes its exit code into
   std::uintptr_t self = 0;      // the copy's own file, opened to be deleted on close; 0: none
+  std::uintptr_t file = 0;      // the original's file, which proves `originalPath`
   std::wstring originalPath;    // the original Uninstall.exe in the install folder
 };
 
 // The arguments after the program's name; nothing for anything else.
 std::optional<UninstallArgs> ParseUninstallArgs(const std::vector<std::wstring>& args);
+
+// Whether any argument asks for silence: a command line refused then shows no window either.
+bool AsksForSilence(const std::vector<std::wstring>& args);
 
 // The copy's command line after its program name.
 std::wstring CopyCommandTail(const UninstallArgs& args);

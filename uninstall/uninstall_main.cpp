@@ -40,7 +40,14 @@ int RunInPlace(const std::wstring& ownPath, bool silent) {
   return code;
 }
 
+// A command line the uninstaller does not take: the usage, unless silence was asked for.
+int Refuse(bool silent) {
+  if (!silent) MessageBoxW(nullptr, texts::kUsage, texts::kCaption, MB_OK | MB_ICONERROR);
+  return kelvamo::kUninstallFailed;
+}
+
 int RunAsCopy(const kelvamo::UninstallArgs& args) {
+  if (!HandedOverByOriginal(args)) return Refuse(args.silent);
   Uninstaller uninstaller(kelvamo::FolderOf(args.originalPath), args.silent);
   const int code = uninstaller.Remove();
   // An original that gets no code reads a failure and exits with it: nothing more to do here.
@@ -57,12 +64,10 @@ int RunAsCopy(const kelvamo::UninstallArgs& args) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const auto args = kelvamo::ParseUninstallArgs(Arguments());
+  const std::vector<std::wstring> arguments = Arguments();
+  const auto args = kelvamo::ParseUninstallArgs(arguments);
   const std::wstring ownPath = OwnPath();
-  if (!args || ownPath.empty()) {
-    MessageBoxW(nullptr, texts::kUsage, texts::kCaption, MB_OK | MB_ICONERROR);
-    return kelvamo::kUninstallFailed;
-  }
+  if (!args || ownPath.empty()) return Refuse(kelvamo::AsksForSilence(arguments));
   if (args->isCopy) return RunAsCopy(*args);
   if (const auto code = RunFromTemporaryCopy(ownPath, args->silent)) return *code;
   return RunInPlace(ownPath, args->silent);

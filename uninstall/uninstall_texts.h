@@ -16,6 +16,10 @@ constexpr wchar_t kNoListAfter[] =
 constexpr wchar_t kRemoved[] = L"Kelvamo 已从此计算机上删除。";
 constexpr wchar_t kOnlyEntriesRemoved[] =
     L"Kelvamo 的注册表项和快捷方式已删除。安装文件夹中的文件没有删除:\r\n";
+constexpr wchar_t kNoEntriesFound[] =
+    L"没有找到这个文件夹中的 Kelvamo 的注册表项和快捷方式，什么也没有删除:\r\n";
+constexpr wchar_t kFolderChanged[] =
+    L"安装文件夹在卸载期间被替换，卸载程序没有删除任何内容:\r\n";
 constexpr wchar_t kEntriesKept[] = L"\r\n\r\n有些快捷方式或注册表项无法删除。";
 constexpr wchar_t kFoldersKept[] = L"\r\n\r\n以下文件夹保留了下来:";
 constexpr wchar_t kKeptForOtherFiles[] = L"\r\n  原因: 其中有不是 Kelvamo 安装的文件。";

@@ -6,16 +6,21 @@
 #include "uninstall/product_keys.h"
 #include "uninstall/product_links.h"
 #include "uninstall/running_app.h"
-#include "uninstall/self_copy.h"
+#include "uninstall/uninstall_args.h"
 #include "uninstall/uninstall_texts.h"
 #include "shared/uninstaller_contract.h"
 #include "lib/win32/com_scope.h"
+#include "lib/win32/wide_path.h"
+#include "uninstall/ownership.h"
 
 using namespace kelvamo;
 
 namespace {
 
 constexpr size_t kMaxFoldersShown = 8;
+// The original's file may be held a moment after it ended.
+constexpr int kDeleteAttempts = 20;
+constexpr DWORD kDeleteRetryMs = 100;
 
 std::wstring WithoutBackslash(const std::wstring& folder) {
   return folder.empty() || folder.back() != L'\\' ? folder : folder.substr(0, folder.size() - 1);
@@ -46,7 +51,7 @@ bool Uninstaller::ApplicationClosed() const {
 }
 
 int Uninstaller::Remove() {
-  const auto list = ReadInstalledList(m_folder);
+  const auto list = m_listed.Open(m_folder) ? ReadInstalledList(m_listed) : std::nullopt;
   if (!list) {
     const std::wstring question = texts::kNoListBefore +
                                   ListedPath(m_folder, kInstalledListFile) + texts::kNoListAfter;
@@ -56,11 +61,18 @@ int Uninstaller::Remove() {
     return kUninstallCancelled;
   }
   if (!ApplicationClosed()) return kUninstallAppRunning;
+  // The folder may have been swapped while the question showed: work only in the one the list
+  // was read from.
+  ListedFolder now;
+  if (list && !(now.Open(m_folder) && now.SameAs(m_listed))) {
+    m_folderChanged = true;
+    return kUninstallFailed;
+  }
   {
     ComScope com;
-    m_entriesRemoved = RemoveProductLinks(m_folder);
+    m_entriesRemoved = RemoveProductLinks(m_folder, m_entriesCount);
   }
-  m_entriesRemoved = RemoveProductKeys(m_folder) && m_entriesRemoved;
+  m_entriesRemoved = RemoveProductKeys(m_folder, m_entriesCount) && m_entriesRemoved;
   if (!list) return m_entriesRemoved ? kUninstallNoList : kUninstallIncomplete;
   const bool filesRemoved = RemoveFiles(PlanRemoval(*list));
   return filesRemoved && m_entriesRemoved ? kUninstallDone : kUninstallIncomplete;
@@ -69,29 +81,38 @@ int Uninstaller::Remove() {
 // The list and the uninstaller stay while any listed file does, so that a later run can finish.
 bool Uninstaller::RemoveFiles(const RemovalPlan& plan) {
   for (const std::string& name : plan.files) {
-    if (!RemoveListedFile(m_folder, name)) m_failedFiles.push_back(ListedPath(m_folder, name));
+    if (!m_listed.RemoveFile(ListedName(name))) m_failedFiles.push_back(ListedPath(m_folder, name));
   }
   for (const std::string& name : plan.folders) {
-    const std::wstring path = ListedPath(m_folder, name);
-    if (!RemoveEmptyFolder(path)) m_listedFolders.push_back(path);
+    if (!m_listed.RemoveFolder(ListedName(name))) {
+      m_listedFolders.push_back(ListedPath(m_folder, name));
+    }
   }
-  if (!m_failedFiles.empty() || !RemoveListedFile(m_folder, kInstalledListFile)) return false;
+  if (!m_failedFiles.empty() || !m_listed.RemoveFile(ListedName(kInstalledListFile))) return false;
   m_removeOriginal = plan.listsUninstaller;
   return true;
 }
 
 bool Uninstaller::RemoveOriginal(const std::wstring& originalPath, bool now) {
   if (!m_removeOriginal) return true;
-  const std::wstring folder = WithoutBackslash(m_folder);
+  // Only the listed uninstaller in the folder the list came from.
+  if (FolderOf(originalPath) != m_folder) return false;
+  const std::wstring name = originalPath.substr(m_folder.size());
+  if (!SamePathText(name, ListedName(kUninstallerFile))) return false;
   if (now) {
+    bool deleted = m_listed.RemoveFile(name);
+    for (int attempt = 1; attempt < kDeleteAttempts && !deleted; ++attempt) {
+      Sleep(kDeleteRetryMs);
+      deleted = m_listed.RemoveFile(name);
+    }
     // The folder goes only when nothing else is left in it; a user's file keeps it, rightly.
-    const bool deleted = DeleteNowOrAtRestart(originalPath);
-    RemoveEmptyFolder(folder);
-    return deleted;
+    static_cast<void>(m_listed.RemoveItself());
+    if (deleted) return true;
   }
   // The system deletes them in this order, and a folder only when it is empty by then.
   const bool file = MoveFileExW(originalPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  return MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) && file;
+  return MoveFileExW(WithoutBackslash(m_folder).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) &&
+         file;
 }
 
 std::wstring Uninstaller::KeptFoldersText() const {
@@ -114,9 +135,15 @@ std::wstring Uninstaller::KeptFoldersText() const {
 
 void Uninstaller::ShowResult(int code) const {
   if (m_silent || code == kUninstallCancelled || code == kUninstallAppRunning) return;
-  std::wstring text = code == kUninstallNoList
-                          ? texts::kOnlyEntriesRemoved + WithoutBackslash(m_folder)
-                          : texts::kRemoved + KeptFoldersText();
+  std::wstring text;
+  if (m_folderChanged) {
+    text = texts::kFolderChanged + WithoutBackslash(m_folder);
+  } else if (code == kUninstallNoList) {
+    text = (m_entriesCount > 0 ? texts::kOnlyEntriesRemoved : texts::kNoEntriesFound) +
+           WithoutBackslash(m_folder);
+  } else {
+    text = texts::kRemoved + KeptFoldersText();
+  }
   if (!m_entriesRemoved) text += texts::kEntriesKept;
   MessageBoxW(nullptr, text.c_str(), texts::kCaption, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

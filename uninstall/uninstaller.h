@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/win32/listed_removal.h"
 #include "uninstall/product_files.h"
 
 // One removal of the installation in a folder: the question, the check for the running
@@ -27,7 +28,10 @@ class Uninstaller {
 
   std::wstring m_folder;  // ends with a backslash
   bool m_silent;
-  bool m_entriesRemoved = true;
+  ListedFolder m_listed;  // the folder the list was read from, held to the end
+  bool m_folderChanged = false;
+  bool m_entriesRemoved = true;  // no link or key of this installation stayed
+  int m_entriesCount = 0;        // links and keys removed
   bool m_removeOriginal = false;
   std::vector<std::wstring> m_listedFolders;
   std::vector<std::wstring> m_failedFiles;

@@ -51,13 +51,23 @@ std::optional<std::vector<ListedEntry>> ParseInstalledList(const std::string& te
   const size_t trailerStart = text.rfind('\n', text.size() - 2) + 1;
   if (trailerStart < header) return std::nullopt;
   std::vector<ListedEntry> entries;
+  std::vector<std::string> folded;
   for (size_t start = header; start < trailerStart;) {
     const size_t end = text.find('\n', start);
     auto entry = ParseEntry(text.substr(start, end - start));
     if (!entry || entries.size() == kMaxEntries) return std::nullopt;
+    // Folders first, then files, each in byte order of their names.
+    if (!entries.empty() && !(entries.back().folder && !entry->folder) &&
+        !(entries.back().folder == entry->folder && entries.back().name < entry->name)) {
+      return std::nullopt;
+    }
+    folded.push_back(uha::FoldedName(entry->name));
     entries.push_back(*entry);
     start = end + 1;
   }
+  // Each name once, as Windows compares names.
+  std::sort(folded.begin(), folded.end());
+  if (std::adjacent_find(folded.begin(), folded.end()) != folded.end()) return std::nullopt;
   const std::uint32_t crc = uha::Crc32(text.data(), trailerStart);
   if (text.compare(trailerStart, std::string::npos, Trailer(entries.size(), crc)) != 0) {
     return std::nullopt;

@@ -9,6 +9,8 @@ namespace {
 
 const char kPayloadDamaged[] =
     "安装程序已损坏（下载不完整或复制出错），无法安装。请重新下载安装程序。";
+// Whoever started the damaged copy (a deployment tool, a script) learns that nothing was installed.
+constexpr int kExitDamaged = 1;
 
 }  // namespace
 
@@ -24,6 +26,7 @@ bool CSetupApp::InitInstance() {
   const auto facts = LoadPayloadFacts();
   if (!facts || !PayloadMatchesFacts(*facts) || !OwnSignatureHolds()) {
     AfxMessageBox(kPayloadDamaged, MB_OK | MB_ICONSTOP);
+    m_nExitCode = kExitDamaged;
     return false;
   }
   InstallerLock lock;

@@ -40,7 +40,7 @@ int CWinApp::Start(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   InitInstance();
-  return 0;
+  return m_nExitCode;
 }
 
 CWinApp* AfxGetApp() { return g_app; }

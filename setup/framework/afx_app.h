@@ -17,12 +17,13 @@ public:
 
   virtual bool InitInstance() = 0;
 
-  // Called by the entry point.
+  // Called by the entry point; returns m_nExitCode.
   int Start(HINSTANCE instance);
 
   CString m_strAppName;
   HINSTANCE m_hInstance = nullptr;
   CWnd* m_pMainWnd = nullptr;
+  int m_nExitCode = 0;  // the program's exit code, set where a start is refused
 };
 
 CWinApp* AfxGetApp();

@@ -110,3 +110,19 @@ TEST(InstalledList, RemovalPlanLeavesTheListAndTheUninstallerForLastFoldersDeepe
   EXPECT_TRUE(plan.listsUninstaller);
   EXPECT_FALSE(PlanRemoval({{false, "jre/Uninstall.exe"}}).listsUninstaller);
 }
+
+TEST(InstalledList, OnlyFoldersFirstThenFilesInByteOrderEachNameOnceIsSound) {
+  const std::vector<std::pair<std::vector<ListedEntry>, bool>> cases = {
+      {{{true, "jre"}, {true, "jre/lib"}, {false, "A.txt"}, {false, "a.txt.bak"}}, true},
+      {{{false, "a.txt"}, {false, "A.TXT"}}, false},          // one name twice, case apart
+      {{{true, "Jre"}, {false, "jre"}}, false},               // a folder and a file of one name
+      {{{false, "jre/ä.txt"}, {false, "jre/Ä.txt"}}, false},  // as Windows folds, not ASCII only
+      {{{false, "b.txt"}, {false, "a.txt"}}, false},
+      {{{false, "a.txt"}, {true, "jre"}}, false},             // a file before a folder
+      {{{true, "jre"}, {true, "jre"}}, false},
+  };
+  for (const auto& [entries, sound] : cases) {
+    SCOPED_TRACE(entries.back().name);
+    EXPECT_EQ(ParseInstalledList(FormatInstalledList(entries)).has_value(), sound);
+  }
+}

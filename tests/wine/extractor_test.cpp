@@ -9,6 +9,7 @@
 
 #include "shared/kelvamo_product.h"
 #include "tests/wine/test_files.h"
+#include "tests/wine/unix_links.h"
 #include "lib/archive/windows_upcase.h"
 
 using kelvamo::kArchiveName;
@@ -77,8 +78,6 @@ void UseHiddenConsole(SHORT width) {
   }
   SetConsoleScreenBufferSize(GetStdHandle(STD_OUTPUT_HANDLE), COORD{width, 2000});
 }
-
-void RemoveLink(const std::string& link, bool folder);
 
 void RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA fd;
@@ -324,68 +323,6 @@ ExtractorRun RunOn(const std::string& folder_name, const std::vector<HandEntry>&
   CopyFileA(archive.c_str(), (folder + "kelvamo.uha").c_str(), FALSE);
   DeleteFileA(archive.c_str());
   return RunLikeTheInstaller(folder);
-}
-
-// A function of a system library, looked up by name (some are Wine's own, some newer than XP).
-template <typename Function>
-Function SystemFunction(const char* library, const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(library), name)));
-}
-
-bool UnderWine() {
-  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-// Under Wine, links are Unix ones, made and removed by the Unix tools themselves (Wine's
-// CreateSymbolicLinkW makes nothing); on Windows, symbolic links.
-std::string UnixPath(const std::string& path) {
-  const auto to_unix =
-      SystemFunction<char*(CDECL*)(LPCWSTR)>("kernel32.dll", "wine_get_unix_file_name");
-  char* unix_path = to_unix ? to_unix(Wide(path).c_str()) : nullptr;
-  const std::string out = unix_path ? unix_path : "";
-  if (unix_path) HeapFree(GetProcessHeap(), 0, unix_path);
-  return out;
-}
-
-// Runs a shell command line and waits until it is done: Wine does not wait for a Unix process, so
-// the command leaves a mark when it ends.
-void RunUnix(const std::string& command) {
-  const std::string mark = TempFolder() + "uharc-unix-done";
-  DeleteFileA(mark.c_str());
-  std::string line = "/bin/sh -c \"" + command + "; touch '" + UnixPath(mark) + "'\"";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &si, &pi))
-      << line;
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  for (int i = 0; i < 100 && !Exists(mark); ++i) Sleep(50);
-  ASSERT_TRUE(Exists(mark)) << line;
-  DeleteFileA(mark.c_str());
-}
-
-void PlantLink(const std::string& link, const std::string& target, bool folder) {
-  if (UnderWine()) {
-    RunUnix("ln -s '" + UnixPath(target) + "' '" + UnixPath(link) + "'");
-  } else {
-    const auto create = SystemFunction<BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD)>(
-        "kernel32.dll", "CreateSymbolicLinkA");
-    // Flags: a folder link (1), made without the link privilege where developer mode allows (2).
-    if (create) create(link.c_str(), target.c_str(), (folder ? 1 : 0) | 2);
-  }
-}
-
-void RemoveLink(const std::string& link, bool folder) {
-  if (UnderWine()) {
-    RunUnix("rm -f '" + UnixPath(link) + "'");
-  } else if (folder) {
-    RemoveDirectoryA(link.c_str());
-  } else {
-    DeleteFileA(link.c_str());
-  }
 }
 
 }  // namespace

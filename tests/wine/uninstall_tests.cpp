@@ -18,6 +18,7 @@
 #include "tests/wine/install_run.h"
 #include "shared/kelvamo_product.h"
 #include "tests/wine/test_files.h"
+#include "tests/wine/unix_links.h"
 #include "shared/uninstaller_contract.h"
 #include "tests/wine/wizard_driver.h"
 
@@ -208,6 +209,12 @@ class Uninstall : public testing::Test {
     EXPECT_FALSE(HasKey(kUninstallKey));
     EXPECT_FALSE(HasKey(kAppKey));
   }
+  // Removes a test's installation silently, so that no link or key of it outlives the test.
+  void RemoveSilently(const std::string& folder) {
+    const std::wstring line = L"\"" + Wide(folder) + L"uninstall.exe\" /S";
+    UninstallRun cleanup(line);
+    cleanup.Wait(true);
+  }
   std::vector<std::wstring> listed_;
   CommandLineRecord record_;
   BrowserStandIn browser_;
@@ -303,4 +310,147 @@ TEST_F(Uninstall, MissingListDeletesNoFileAndOffersToRemoveOnlyEntriesAndLinks) 
   EXPECT_TRUE(run.CopyGoneOrScheduled());
   ExpectEntriesAndLinksGone();
   for (const std::wstring& path : listed_) EXPECT_TRUE(Exists(path)) << Narrow(path);
+}
+
+// The install folder swapped for a link while the question shows: the list was read from the real
+// folder, so nothing is removed, neither in the link's target nor in the moved folder.
+TEST_F(Uninstall, AFolderSwappedWhileTheQuestionShowsIsLeftAlone) {
+  const std::string folder = "C:\\kelvamo swapped\\";
+  const std::string moved = "C:\\kelvamo swapped away";
+  const std::string victim = "C:\\kelvamo swap victim\\";
+  const std::string path = folder.substr(0, folder.size() - 1);
+  Install({false, false, false, false}, folder);
+  CreateDirectoryA(victim.c_str(), nullptr);
+  CreateDirectoryA((victim + "jre").c_str(), nullptr);
+  WriteFileText(victim + kApplicationFile, "not Kelvamo's");
+  UninstallRun run(EntryValue(L"UninstallString"));
+  ASSERT_TRUE(UninstallerBox());
+  const std::string unixPath = UnixPath(path);
+  RunUnix("mv '" + unixPath + "' '" + UnixPath(moved) + "' && ln -s '" + UnixPath(victim) + "' '" +
+          unixPath + "'");
+  EXPECT_TRUE(Contains(Answer(IDYES), L"你确实要从此计算机上卸载 Kelvamo 吗?"));
+  const std::wstring end = Answer(IDOK);
+  EXPECT_TRUE(Contains(end, L"被替换")) << Narrow(end);
+  EXPECT_EQ(run.Wait(), static_cast<DWORD>(kUninstallFailed));
+  EXPECT_EQ(ReadFileText(victim + kApplicationFile), "not Kelvamo's");
+  EXPECT_TRUE(Exists(victim + "jre"));
+  for (const std::wstring& file : listed_) {
+    EXPECT_TRUE(Exists(Wide(moved) + file.substr(path.size()))) << Narrow(file);
+  }
+  EXPECT_TRUE(HasKey(kUninstallKey));
+  RemoveLink(path, true);
+  ASSERT_TRUE(MoveFileA(moved.c_str(), path.c_str()));
+  RemoveSilently(folder);
+}
+
+// Listed folders that are links: neither they nor anything through them is removed.
+TEST_F(Uninstall, ListedFoldersThatAreLinksAndWhatLiesBeyondStay) {
+  const std::string folder = "C:\\kelvamo folder links\\";
+  const std::string emptyOutside = "C:\\kelvamo outside empty";
+  const std::string fullOutside = "C:\\kelvamo outside full";
+  Install({false, false, false, false}, folder);
+  CreateDirectoryA(emptyOutside.c_str(), nullptr);
+  CreateDirectoryA(fullOutside.c_str(), nullptr);
+  // The outside folder holds what the listed folder held.
+  std::vector<std::string> beyond;
+  for (const std::wstring& file : listed_) {
+    const std::string name = Narrow(file).substr(folder.size());
+    if (name.rfind("jre\\bin\\", 0) != 0 || name.find('\\', 8) != std::string::npos) continue;
+    beyond.push_back(fullOutside + "\\" + name.substr(8));
+    WriteFileText(beyond.back(), "not Kelvamo's");
+  }
+  ASSERT_FALSE(beyond.empty());
+  for (const char* listed : {"jre\\lib", "jre\\bin"}) {
+    RunUnix("rm -rf '" + UnixPath(folder + listed) + "'");
+  }
+  PlantLink(folder + "jre\\lib", emptyOutside, true);
+  PlantLink(folder + "jre\\bin", fullOutside, true);
+  UninstallRun silent(EntryValue(L"QuietUninstallString"));
+  EXPECT_EQ(silent.Wait(true), static_cast<DWORD>(kUninstallIncomplete));
+  EXPECT_TRUE(Exists(emptyOutside));
+  for (const std::string& file : beyond) EXPECT_EQ(ReadFileText(file), "not Kelvamo's") << file;
+  EXPECT_TRUE(Exists(folder + "jre\\lib"));
+  EXPECT_TRUE(Exists(folder + "jre\\bin"));
+  RemoveLink(folder + "jre\\lib", true);
+  RemoveLink(folder + "jre\\bin", true);
+}
+
+// A listed file that is a link to a file outside: Wine shows it as a plain file and would delete
+// the target; the target survives and the link is reported as kept.
+TEST_F(Uninstall, AListedFileThatIsALinkLeavesItsTargetAlone) {
+  const std::string folder = "C:\\kelvamo file link\\";
+  const std::string outside = "C:\\kelvamo outside file.txt";
+  Install({false, false, false, false}, folder);
+  WriteFileText(outside, "not Kelvamo's");
+  RunUnix("rm -f '" + UnixPath(folder + kApplicationFile) + "'");
+  PlantLink(folder + kApplicationFile, outside, false);
+  UninstallRun silent(EntryValue(L"QuietUninstallString"));
+  EXPECT_EQ(silent.Wait(true), static_cast<DWORD>(kUninstallIncomplete));
+  EXPECT_EQ(ReadFileText(outside), "not Kelvamo's");
+  EXPECT_TRUE(Exists(folder + kInstalledListFile)) << "kept for a later run";
+  RemoveLink(folder + kApplicationFile, false);
+}
+
+// A silent start with a switch it does not take ends at once with its code, no window.
+TEST_F(Uninstall, ABadSilentCommandLineShowsNoWindow) {
+  UninstallRun run(L"\"Z:" KELVAMO_UNINSTALL_EXE L"\" /S /X");
+  ASSERT_TRUE(run.started());
+  EXPECT_EQ(run.Wait(true), static_cast<DWORD>(kUninstallFailed));
+}
+
+// Run from the top of a drive with no list: another installation's links and keys stay, and it
+// says that nothing was removed.
+TEST_F(Uninstall, RunFromElsewhereItClaimsNoOtherInstallationsEntries) {
+  const std::string folder = "C:\\kelvamo elsewhere\\";
+  Install({true, false, true, false}, folder);
+  const std::string stray = "C:\\Uninstall.exe";
+  ASSERT_TRUE(CopyFileA((folder + "uninstall.exe").c_str(), stray.c_str(), FALSE));
+  const std::vector<std::string> links = {kLinks[1], kLinks[2], kLinks[3]};
+  {
+    UninstallRun run(Wide('"' + stray + '"'));
+    EXPECT_TRUE(Contains(Answer(IDYES), L"是否只删除 Kelvamo 的注册表项和快捷方式?"));
+    const std::wstring end = Answer(IDOK);
+    EXPECT_TRUE(Contains(end, L"什么也没有删除")) << Narrow(end);
+    EXPECT_FALSE(Contains(end, L"已删除")) << Narrow(end);
+    EXPECT_EQ(run.Wait(), static_cast<DWORD>(kUninstallNoList));
+  }
+  ExpectNothingRemoved(links);
+  DeleteFileA(stray.c_str());
+  RemoveSilently(folder);
+}
+
+// An uninstall entry whose command, stored expandable, names another uninstaller is not ours.
+TEST_F(Uninstall, AnEntryNamingAnotherUninstallerStaysWhateverItsType) {
+  const std::string folder = "C:\\kelvamo expandable\\";
+  Install({false, false, false, false}, folder);
+  const std::wstring quiet = EntryValue(L"QuietUninstallString");
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &key), 0);
+  const char other[] = "\"%SystemDrive%\\other product\\uninstall.exe\"";
+  RegSetValueExA(key, "UninstallString", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(other),
+                 sizeof(other));
+  RegCloseKey(key);
+  UninstallRun silent(quiet);
+  EXPECT_EQ(silent.Wait(true), static_cast<DWORD>(kUninstallDone));
+  EXPECT_TRUE(HasKey(kUninstallKey));
+  EXPECT_FALSE(HasKey(kAppKey));
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+// The internal switch typed by hand proves nothing: nothing is removed, least of all the file
+// named as the original.
+TEST_F(Uninstall, TheCopysSwitchTypedByHandRemovesNothing) {
+  const std::string folder = "C:\\kelvamo typed copy\\";
+  Install({false, false, false, false}, folder);
+  const std::string mine = folder + "mine.txt";
+  WriteFileText(mine, "mine");
+  const std::wstring program = L"\"" + Wide(folder) + L"uninstall.exe\" /S /copy 4 8 0 ";
+  for (const std::wstring& tail : {std::wstring(), std::wstring(L"12 ")}) {
+    UninstallRun run(program + tail + L"\"" + Wide(mine) + L"\"");
+    EXPECT_EQ(run.Wait(true), static_cast<DWORD>(kUninstallFailed));
+    EXPECT_EQ(ReadFileText(mine), "mine");
+    ExpectNothingRemoved({});
+  }
+  DeleteFileA(mine.c_str());
+  RemoveSilently(folder);
 }

@@ -1,0 +1,59 @@
+// Removing the names a file list gives inside one folder, and nothing outside it: the uninstaller
+// and the installer's upgrade step remove with the same rules.
+//
+// The folder is opened once, without following a link, and every name is reached relative to
+// that handle one component at a time. Each object opened must be the one its path inside the
+// folder names: no reparse point (link, junction), and the system's own name for the object is
+// the folder's name and the path. The second check finds what the first cannot: Wine shows a
+// Unix link to a file as a plain file, follows Unix links even when asked not to, and deletes
+// the link's target; its name for the opened object is the target's. Such names stay.
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lib/product/installed_list.h"
+
+class ListedFolder {
+ public:
+  ListedFolder() = default;
+  ~ListedFolder();
+  ListedFolder(const ListedFolder&) = delete;
+  ListedFolder& operator=(const ListedFolder&) = delete;
+
+  // Opens the folder at `path` (absolute, with or without a trailing backslash); false when it
+  // is missing, not a folder, or a link.
+  bool Open(const std::wstring& path);
+  // Whether both are open on one folder (volume and file id): the folder the list was read from
+  // is still the one its path names.
+  bool SameAs(const ListedFolder& other) const;
+
+  // The listed file `name` (components joined by backslashes) read whole; nothing when it is
+  // missing, a link, larger than `maxBytes` or cannot be read.
+  std::optional<std::string> Read(const std::wstring& name, DWORD maxBytes) const;
+  // Deletes the listed file `name`, read-only or not; true when it is gone or was never there.
+  // A name that is a folder or a link, or lies below a link, stays.
+  bool RemoveFile(const std::wstring& name) const;
+  // Removes the listed folder `name` when it is empty and no link; true when it is gone or was
+  // never there.
+  bool RemoveFolder(const std::wstring& name) const;
+  // Removes the folder itself when it is empty; true when it is gone.
+  bool RemoveItself() const;
+
+ private:
+  HANDLE m_handle = nullptr;
+  std::wstring m_path;  // as opened, without a trailing backslash
+  std::wstring m_name;  // the system's name for the folder
+};
+
+// Whether two handles are open on the same file or folder (volume and file id).
+bool SameFileObject(HANDLE a, HANDLE b);
+
+// A listed name (UTF-8, "/" between components) as the folder's calls take it: UTF-16 with
+// backslashes; empty when it is not UTF-8.
+std::wstring ListedName(const std::string& name);
+
+// The installed-files list in `folder`; nothing when it is missing, a link, unreadable or damaged.
+std::optional<std::vector<kelvamo::ListedEntry>> ReadInstalledList(const ListedFolder& folder);
