@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "lib/product/product_check.h"
 #include "lib/product/product_entries.h"
 #include "lib/archive/entry_name.h"
 #include "shared/kelvamo_product.h"
@@ -17,6 +18,9 @@ Status AddProductList(std::vector<PackInput>& inputs, const std::string& list_pa
                           ", the name of the list the packer adds");
     }
     entries.push_back({in.entry.kind == EntryKind::kDirectory, in.entry.name});
+  }
+  if (auto problem = kelvamo::ProductTreeProblem(entries)) {
+    return Status::Fail("cannot pack this product: " + *problem);
   }
   const std::string text = kelvamo::FormatInstalledList(kelvamo::ProductListEntries(entries));
   std::FILE* f = std::fopen(list_path.c_str(), "wb");

@@ -11,7 +11,8 @@ namespace uha {
 
 // Writes the list of `inputs` (with the libraries the runtime expansion makes from them) to
 // `list_path` and adds that file to `inputs` under the list's name, with time `mtime`. Refused
-// when the tree already holds a file of that name.
+// when the tree already holds a file of that name, or could not be installed
+// (kelvamo::ProductTreeProblem).
 Status AddProductList(std::vector<PackInput>& inputs, const std::string& list_path,
                       std::uint64_t mtime);
 
