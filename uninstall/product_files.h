@@ -3,17 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "lib/product/installed_list.h"
+#include "lib/win32/installed_list_file.h"
 #include "lib/win32/wide_path.h"
 
 // The product's files in the install folder, as its file list names them. Paths are UTF-16 and
 // go through the \\?\ form, so deep trees and any name work.
-
-// The list in `folder` (ends with a backslash); nothing when it is missing, unreadable or damaged.
-std::optional<std::vector<kelvamo::ListedEntry>> ReadInstalledList(const std::wstring& folder);
-
-// `folder` + the listed name, with backslashes; empty when the name is not valid UTF-8.
-std::wstring ListedPath(const std::wstring& folder, const std::string& name);
 
 // Deletes one listed file, read-only or not. A name that is now a folder, or that lies below a
 // folder link (which may lead out of the install folder), is left alone. True when the file is

@@ -3,6 +3,7 @@
 
 #include "setup/engine/extractor_run.h"
 #include "setup/engine/unpack_run.h"
+#include "setup/engine/upgrade.h"
 #include "setup/framework/afx.h"
 #include "setup/ui/dialog_colours.h"
 
@@ -54,4 +55,6 @@ private:
 
   ExtractorRun m_extractor;
   UnpackRun m_unpack;
+  // The list of the version installed in the folder before this installation, if any.
+  InstalledList m_previousList;
 };
