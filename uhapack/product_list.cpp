@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "lib/product/product_check.h"
 #include "lib/product/product_entries.h"
 #include "lib/archive/entry_name.h"
 #include "shared/kelvamo_product.h"
@@ -21,6 +22,9 @@ Status AddProductList(std::vector<PackInput>& inputs, const std::string& scratch
                           ", the name of the list the packer adds");
     }
     entries.push_back({in.entry.kind == EntryKind::kDirectory, in.entry.name});
+  }
+  if (auto problem = kelvamo::ProductTreeProblem(entries)) {
+    return Status::Fail("cannot pack this product: " + *problem);
   }
   const std::string text = kelvamo::FormatInstalledList(kelvamo::ProductListEntries(entries));
   // A name nothing stands at yet: mkstemp creates it exclusively, so no file of the user's is

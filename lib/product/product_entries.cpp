@@ -23,18 +23,19 @@ bool ByKindThenName(const ListedEntry& a, const ListedEntry& b) {
 
 }  // namespace
 
-std::optional<std::string> ExpandedLibraryName(const std::string& fileName) {
+std::optional<std::string> ExpansionTarget(const std::string& fileName) {
   const size_t slash = fileName.rfind('/');
-  if (slash == std::string::npos) return std::nullopt;
-  if (!ExpandedAtCompletion(fileName)) return std::nullopt;
-  const std::string folder = fileName.substr(0, slash);
-  const std::string packed = fileName.substr(slash + 1);
-  const std::string target = UnpackTargetName(packed, NoLeadByteInUtf8);
+  if (slash == std::string::npos || !ExpandedAtCompletion(fileName)) return std::nullopt;
+  return fileName.substr(0, slash + 1) +
+         UnpackTargetName(fileName.substr(slash + 1), NoLeadByteInUtf8);
+}
+
+std::optional<std::string> ExpandedLibraryName(const std::string& fileName) {
+  const auto library = ExpansionTarget(fileName);
   // An empty target names the folder itself, and a name the pattern matched in capitals is not
   // trimmed at all: neither makes a new file.
-  if (target.empty() || target == packed) return std::nullopt;
-  const std::string library = folder + '/' + target;
-  if (!uha::EntryNameProblem(library).empty()) return std::nullopt;
+  if (!library || library->back() == '/' || *library == fileName) return std::nullopt;
+  if (!uha::EntryNameProblem(*library).empty()) return std::nullopt;
   return library;
 }
 

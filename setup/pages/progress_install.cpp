@@ -49,6 +49,9 @@ void CProgressPage::StartInstall() {
   // A folder too long for the engine's buffers is refused before anything is written.
   if (!kelvamo::InstallDirFitsEveryBuffer(dir)) return ReturnToFolderPage(kFolderError);
   if (!HasRoomFor(dir) || !ApplicationClosedIn(dir)) return BackToFolderPage();
+  // Read now: the extraction puts the new version's list in its place. Without a sound list
+  // (a first installation among them) the upgrade removes nothing.
+  static_cast<void>(m_previous.Read(dir));
 
   PayloadCopy archive;
   archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
@@ -120,6 +123,9 @@ void CProgressPage::Complete() {
   const bool unpacked = m_unpack.WaitAll(kUnpackTimeoutMs);
   DeletePayloadFiles(dir);
   if (!unpacked) return ShowFailure((kCannotUnpack + m_unpack.Failure()).c_str());
+  // The old version's files go only once the new one is wholly in place; one that cannot be
+  // deleted does not fail an installation that succeeded.
+  static_cast<void>(m_previous.RemoveStaleFiles(dir));
   CSetupDlg* wizard = Wizard();
   wizard->m_btnBack.EnableWindow(false);
   wizard->m_btnNext.EnableWindow(true);

@@ -3,6 +3,7 @@
 
 #include "setup/engine/extractor_run.h"
 #include "setup/engine/unpack_run.h"
+#include "setup/engine/upgrade.h"
 #include "setup/framework/afx.h"
 #include "setup/ui/dialog_colours.h"
 #include "setup/ui/dpi_layout.h"
@@ -56,4 +57,6 @@ private:
 
   ExtractorRun m_extractor;
   UnpackRun m_unpack;
+  // The version installed in the folder before this installation, if any.
+  PreviousVersion m_previous;
 };

@@ -15,9 +15,10 @@ void SetOption(const WizardDriver& setup, int id, bool checked) {
 
 }  // namespace
 
-long FinishWith(const FinishOptions& options, const std::string& folder) {
+long FinishWith(const FinishOptions& options, const std::string& folder,
+                const std::wstring& exe) {
   WizardDriver setup;
-  if (!setup.Start()) return -1;
+  if (!setup.Start(exe)) return -1;
   const HWND next = setup.Button(kNext);
   WizardDriver::Click(setup.Wizard(), kNext);
   EXPECT_TRUE(setup.WaitForPage(WizardPage::Folder));

@@ -11,7 +11,8 @@ struct FinishOptions {
 constexpr FinishOptions kAllChecked = {true, true, true, true};
 constexpr FinishOptions kAllCleared = {false, false, false, false};
 
-// Installs into `folder` (the default folder when empty), sets the options and presses 完成(F).
-// Gives the milliseconds from the press to the end of the program, or -1 when it did not end by
-// itself (as when a question waits for an answer).
-long FinishWith(const FinishOptions& options, const std::string& folder = "");
+// Installs with `exe` into `folder` (the default folder when empty), sets the options and presses
+// 完成(F). Gives the milliseconds from the press to the end of the program, or -1 when it did not
+// end by itself (as when a question waits for an answer).
+long FinishWith(const FinishOptions& options, const std::string& folder = "",
+                const std::wstring& exe = WizardDriver::SetupExePath());

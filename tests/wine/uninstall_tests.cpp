@@ -172,6 +172,13 @@ class UninstallRun {
   bool started_ = false;
 };
 
+// The setup.exe of version 2 of the sample, as Wine names it.
+std::wstring UpgradeSetupExe() {
+  std::wstring path = KELVAMO_UPGRADE_SETUP_EXE;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
 // Ends every running kelvamo.exe; tells whether one ran.
 bool EndApplication() {
   bool ended = false;
@@ -191,8 +198,9 @@ class Uninstall : public testing::Test {
     EndApplication();
     CoUninitialize();
   }
-  void Install(const FinishOptions& options, const std::string& folder) {
-    ASSERT_NE(FinishWith(options, folder), -1) << "setup.exe did not close by itself";
+  void Install(const FinishOptions& options, const std::string& folder,
+               const std::wstring& exe = WizardDriver::SetupExePath()) {
+    ASSERT_NE(FinishWith(options, folder, exe), -1) << "setup.exe did not close by itself";
     ASSERT_TRUE(Exists(folder + kInstalledListFile));
     listed_ = ListedFiles(folder);
   }
@@ -453,4 +461,42 @@ TEST_F(Uninstall, TheCopysSwitchTypedByHandRemovesNothing) {
   }
   DeleteFileA(mine.c_str());
   RemoveSilently(folder);
+}
+
+TEST_F(Uninstall, AnUpgradeLeavesNothingOfTheOldVersionAndTheRemovalOnlyTheUsersFiles) {
+  const std::string folder = "C:\\kelvamo upgrade\\";
+  Install(kAllCleared, folder);
+  const std::vector<std::wstring> version1 = listed_;
+  const std::vector<std::string> stale = {folder + "README.txt",
+                                          folder + "jre\\lib\\charsets.jar.pack.gz",
+                                          folder + "jre\\lib\\charsets.jar"};
+  for (const std::string& file : stale) ASSERT_TRUE(Exists(file)) << file;
+  SetFileAttributesA(stale[0].c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::vector<std::string> userFiles = {folder + "我的笔记.txt",
+                                              folder + "jre\\lib\\user settings.cfg",
+                                              folder + "saves\\slot 1.sav"};
+  CreateDirectoryA((folder + "saves").c_str(), nullptr);
+  for (const std::string& file : userFiles) WriteFileText(file, "mine");
+
+  Install(kAllCleared, folder, UpgradeSetupExe());
+  for (const std::string& file : stale) EXPECT_FALSE(Exists(file)) << file;
+  for (const std::wstring& path : listed_) EXPECT_TRUE(Exists(path)) << Narrow(path);
+  EXPECT_TRUE(Exists(folder + "docs\\NEWS.txt"));
+  for (const std::string& file : userFiles) EXPECT_TRUE(Exists(file)) << file;
+
+  UninstallRun silent(EntryValue(L"QuietUninstallString"));
+  ASSERT_TRUE(silent.started());
+  EXPECT_EQ(silent.Wait(true), static_cast<DWORD>(kUninstallDone));
+  std::vector<std::wstring> bothVersions = version1;
+  bothVersions.insert(bothVersions.end(), listed_.begin(), listed_.end());
+  for (const std::wstring& path : bothVersions) {
+    if (!Contains(path, Wide(kUninstallerFile))) {
+      EXPECT_FALSE(Exists(path)) << Narrow(path);
+    }
+  }
+  for (const std::string& file : userFiles) EXPECT_TRUE(Exists(file)) << file;
+  EXPECT_FALSE(Exists(folder + "jre\\bin"));
+  EXPECT_FALSE(Exists(folder + "docs"));
+  ExpectEntriesAndLinksGone();
+  EXPECT_TRUE(silent.CopyGoneOrScheduled());
 }

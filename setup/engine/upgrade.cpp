@@ -1,0 +1,57 @@
+#include "setup/engine/upgrade.h"
+
+#include <windows.h>
+
+#include "lib/product/list_difference.h"
+#include "lib/win32/listed_removal.h"
+
+namespace {
+
+// The folder as typed, in the system's ANSI code page, as UTF-16 for the wide calls.
+std::wstring WideFolder(const std::string& installDir) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, installDir.data(),
+                                    static_cast<int>(installDir.size()), nullptr, 0);
+  if (n <= 0) return L"";
+  std::wstring folder(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, installDir.data(), static_cast<int>(installDir.size()),
+                      &folder[0], n);
+  return folder;
+}
+
+}  // namespace
+
+PreviousVersion::PreviousVersion() = default;
+PreviousVersion::~PreviousVersion() = default;
+
+bool PreviousVersion::Read(const std::string& installDir) {
+  m_entries.clear();
+  m_folder = std::make_unique<ListedFolder>();
+  const std::wstring path = WideFolder(installDir);
+  auto entries = path.empty() || !m_folder->Open(path) ? std::nullopt
+                                                        : ReadInstalledList(*m_folder);
+  if (!entries) {
+    m_folder.reset();
+    return false;
+  }
+  m_entries = std::move(*entries);
+  return true;
+}
+
+bool PreviousVersion::RemoveStaleFiles(const std::string& installDir) const {
+  if (!m_folder) return true;
+  ListedFolder now;
+  const std::wstring path = WideFolder(installDir);
+  // A folder swapped since the old list was read is not the one that list describes.
+  if (path.empty() || !now.Open(path) || !now.SameAs(*m_folder)) return false;
+  const auto current = ReadInstalledList(now);
+  // Without the new list nothing tells the old version's files from the new one's.
+  if (!current) return false;
+  const kelvamo::RemovalPlan plan = kelvamo::PlanUpgradeRemoval(m_entries, *current);
+  bool removed = true;
+  for (const std::string& name : plan.files) {
+    removed = now.RemoveFile(ListedName(name)) && removed;
+  }
+  // A folder that stays is no failure: it holds what is not the product's.
+  for (const std::string& name : plan.folders) static_cast<void>(now.RemoveFolder(ListedName(name)));
+  return removed;
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/product/installed_list.h"
+
+class ListedFolder;
+
+// An installation over an installed version: what the old version's list names and the new one
+// does not is removed once the new version is in place, so no stale file (a library the new
+// runtime would load among them) outlives the upgrade.
+class PreviousVersion {
+ public:
+  PreviousVersion();
+  ~PreviousVersion();
+  PreviousVersion(const PreviousVersion&) = delete;
+  PreviousVersion& operator=(const PreviousVersion&) = delete;
+
+  // Reads the list of the version in `installDir` (ANSI, ends with a backslash) as the
+  // uninstaller reads it, before the extraction replaces it, and holds the folder it came from.
+  // False when there is none, or it is damaged: then nothing will be removed.
+  bool Read(const std::string& installDir);
+
+  // After a successful installation: removes, with the uninstaller's rules, what the old list
+  // names and the new one does not. Nothing is removed without both lists, or when the folder is
+  // no longer the one the old list was read from. True when every stale file is gone.
+  bool RemoveStaleFiles(const std::string& installDir) const;
+
+ private:
+  std::unique_ptr<ListedFolder> m_folder;
+  std::vector<kelvamo::ListedEntry> m_entries;
+};
