@@ -27,14 +27,28 @@ bool ParamsValid(const DeflateParams& params);
 //   raw:     tag 0, u64 size, then the bytes
 //   deflate: tag 1, level, mem_level, window_bits, strategy, u64 inflated size, u64 deflated size,
 //            then the inflated bytes
+//   png idat: tag 2, the deflate fields, then 2 zlib header bytes and u32 chunk size, then the
+//            inflated bytes; gives the IDAT chunks of a PNG image (see IdatLayout)
 constexpr std::uint8_t kRecipeRaw = 0;
 constexpr std::uint8_t kRecipeDeflate = 1;
+constexpr std::uint8_t kRecipePngIdat = 2;
 constexpr std::size_t kRawHeadSize = 9;
 constexpr std::size_t kDeflateHeadSize = 21;
+constexpr std::size_t kIdatHeadSize = kDeflateHeadSize + 6;
+
+// How a PNG image's zlib stream (header, deflate data, Adler-32) is cut into IDAT chunks: every
+// chunk holds chunk_size bytes of it but the last, which holds the rest (1 to chunk_size bytes).
+struct IdatLayout {
+  std::uint8_t zlib_head[2] = {0x78, 0xDA};
+  std::uint32_t chunk_size = 8192;  // 1 to 2^31 - 1, PNG's limit
+};
 
 void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std::size_t size);
 void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                    const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
+void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
+                const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
+                std::uint64_t deflated_size);
 
 class ByteSink {
  public:
@@ -66,6 +80,20 @@ class Redeflater {
   std::size_t filled_ = 0;
 };
 
+// Frames a zlib stream as PNG IDAT chunks: length, type, data, CRC-32 of type and data.
+class IdatFramer : public ByteSink {
+ public:
+  // `total` bytes of zlib stream will come, cut as `chunk_size` says.
+  void Start(ByteSink& out, std::uint32_t chunk_size, std::uint64_t total);
+  Status Put(const std::uint8_t* data, std::size_t size) override;
+  bool done() const { return total_left_ == 0 && chunk_left_ == 0; }
+
+ private:
+  ByteSink* out_ = nullptr;
+  std::uint32_t chunk_size_ = 1, chunk_left_ = 0, crc_ = 0;
+  std::uint64_t total_left_ = 0;
+};
+
 // Turns a recipe, handed over in pieces of any size, back into the original bytes.
 class RecipeDecoder {
  public:
@@ -77,9 +105,8 @@ class RecipeDecoder {
  private:
   class Counted : public ByteSink {
    public:
-    explicit Counted(ByteSink& out) : out_(out) {}
     Status Put(const std::uint8_t* data, std::size_t size) override;
-    ByteSink& out_;
+    ByteSink* out = nullptr;
     std::uint64_t left = 0;  // bytes the stream being rebuilt may still produce
   };
   enum class Phase { kTag, kHead, kRaw, kInflated };
@@ -88,10 +115,12 @@ class RecipeDecoder {
   Status StreamDone();
 
   ByteSink& out_;
-  Counted counted_{out_};
+  Counted counted_;
+  IdatFramer framer_;
   Redeflater deflater_;
+  std::uint32_t adler_ = 1;  // of the inflated bytes of an IDAT record
   Phase phase_ = Phase::kTag;
-  std::uint8_t head_[kDeflateHeadSize] = {};
+  std::uint8_t head_[kIdatHeadSize] = {};
   std::size_t head_have_ = 0, head_need_ = 0;
   std::uint64_t left_ = 0;  // bytes left in the current raw run or inflated stream
 };
