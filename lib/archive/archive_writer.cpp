@@ -116,6 +116,9 @@ Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& 
     if (!status[w].ok()) return status[w];
     stats.reproduced += part[w].reproduced;
     stats.kept += part[w].kept;
+    stats.gnu += part[w].gnu;
+    stats.png += part[w].png;
+    stats.png_kept += part[w].png_kept;
   }
   return {};
 }
@@ -307,6 +310,8 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
   st = PrepareAll(data, PrepareRecipe, summary.deflate);
   if (st.ok()) st = PrepareAll(code, PrepareX86, summary.deflate);
   if (!st.ok()) return st;
+  summary.x86_files = static_cast<std::uint32_t>(code.size());
+  for (const PackInput& in : code) summary.x86_converted += in.entry.coding == Coding::kX86;
 
   Table table;
   std::vector<std::uint8_t> packed;

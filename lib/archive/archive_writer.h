@@ -28,6 +28,7 @@ struct PackSummary {
   std::uint64_t unpacked_size = 0;  // of the files as extracted
   std::uint64_t archive_size = 0;
   std::uint32_t max_dict_size = 0;  // what extracting needs beyond small buffers
+  std::uint32_t x86_files = 0, x86_converted = 0;
   DeflateStats deflate;
 };
 

@@ -103,16 +103,25 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   if (!Inflate(file_, start, end, inflated_)) return false;
   const std::size_t size = end - start;
   DeflateParams params = last_;
+  GnuParams gnu;
   const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
-  if (!search || !FindParams(file_.data() + start, size, inflated_, params)) {
+  const bool zlib = search && FindParams(file_.data() + start, size, inflated_, params);
+  // GNU gzip and Info-ZIP zip write their own streams, zlib cannot make them.
+  if (!zlib && (!search || inflated_.size() > kMaxGnuInflated ||
+                !GnuFindParams(inflated_.data(), inflated_.size(), file_.data() + start, size, &gnu))) {
     stats_.kept += size;
     ++failures_;
     return true;
   }
   AppendRaw(recipe_, file_.data() + done_, start - done_);
-  AppendDeflate(recipe_, params, inflated_, size);
+  if (zlib) {
+    AppendDeflate(recipe_, params, inflated_, size);
+    last_ = params;
+  } else {
+    AppendGnu(recipe_, gnu, inflated_, size);
+    stats_.gnu += size;
+  }
   done_ = end;
-  last_ = params;
   any_ = true;
   stats_.reproduced += size;
   return true;
@@ -129,6 +138,7 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   if (!Inflate(zlib, 2, deflate_end, inflated_) || deflate_end != zlib.size() - 4 ||
       GetBe32(&zlib[deflate_end]) != adler32(1, inflated_.data(), static_cast<uInt>(inflated_.size()))) {
     stats_.kept += deflated;
+    stats_.png_kept += deflated;
     return;
   }
   // libpng's defaults: level 6, filtered, memory level 8.
@@ -144,6 +154,7 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   if (record.empty() || !check.Put(record.data(), record.size()).ok() || !check.End().ok() ||
       !compare.whole()) {
     stats_.kept += deflated;
+    stats_.png_kept += deflated;
     return;
   }
   AppendRaw(recipe_, file_.data() + done_, start - done_);
@@ -151,6 +162,7 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   done_ = end;
   any_ = true;
   stats_.reproduced += deflated;
+  stats_.png += deflated;
 }
 
 std::vector<std::uint8_t> RecipeBuilder::Finish() {

@@ -14,6 +14,9 @@ namespace uha {
 struct DeflateStats {
   std::uint64_t reproduced = 0;  // deflate bytes the extractor rebuilds from inflated data
   std::uint64_t kept = 0;        // deflate bytes found but stored as they are
+  std::uint64_t gnu = 0;         // of `reproduced`, rebuilt by the GNU engine
+  std::uint64_t png = 0;         // of `reproduced`, PNG image data
+  std::uint64_t png_kept = 0;    // of `kept`, PNG image data
 };
 
 // The settings, tried in a fixed order with `params` first (all with its window), that deflate

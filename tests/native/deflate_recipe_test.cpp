@@ -310,6 +310,9 @@ TEST_F(RecipeTest, RecipesThatDoNotGiveTheOriginalBackAreRefused) {
 
 namespace {
 
+// A program: on such data zlib's choices part from GNU gzip's (on text they often agree).
+Bytes Program() { return ReadAll("/bin/ls"); }
+
 // Filtered rows of an RGBA image: smooth gradients with noise, as icons have them.
 Bytes ImageRows(int width, int height, unsigned seed) {
   std::mt19937 rng(seed);
@@ -396,6 +399,38 @@ TEST_F(RecipeTest, PngImageDataComesBackChunkForChunk) {
   }
 }
 
+TEST_F(RecipeTest, GnuRecipesWithWrongFieldsAreRefused) {
+  WriteAll(base_ / "src" / "a", Program());
+  ASSERT_EQ(std::system(("gzip -n -9 '" + (base_ / "src" / "a").string() + "'").c_str()), 0);
+  const Bytes original = ReadAll(base_ / "src" / "a.gz");
+  DeflateStats stats;
+  const Bytes good = MakeRecipe(original, stats);
+  ASSERT_FALSE(good.empty());
+  const std::size_t at = kRawHeadSize + Get64(good.data() + 1);  // after the gzip header
+  ASSERT_EQ(good[at], kRecipeGnu);
+  ASSERT_TRUE(Extract(RecipeArchive(good, original)).ok());
+  auto changed = [&](std::size_t offset, std::uint32_t value, int bytes = 1) {
+    Bytes r = good;
+    for (int i = 0; i < bytes; ++i) r[at + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    return r;
+  };
+  const std::pair<const char*, Bytes> cases[] = {
+      {"other level", changed(1, 1)},
+      {"level 0", changed(1, 0)},
+      {"level 10", changed(1, 10)},
+      {"tail 3", changed(2, 3)},
+      {"guard 2", changed(3, 2)},
+      {"inflated size beyond the bound", changed(4, kMaxGnuInflated + 1, 4)},
+      {"inflated size huge", changed(8, 0xFFFFFFFFu, 4)},
+      {"deflated size", changed(12, good[at + 12] ^ 1)},
+  };
+  for (const auto& [what, recipe] : cases) {
+    const Status st = Extract(RecipeArchive(recipe, original));
+    EXPECT_FALSE(st.ok()) << what;
+    EXPECT_FALSE(fs::exists(base_ / "out" / "f.bin")) << what;
+  }
+}
+
 TEST_F(RecipeTest, ImageDataRecipesWithWrongFieldsAreRefused) {
   const Bytes original = Png(ZlibStream(ImageRows(64, 64, 90), 6, 13), {4000});
   DeflateStats stats;
@@ -424,4 +459,21 @@ TEST_F(RecipeTest, ImageDataRecipesWithWrongFieldsAreRefused) {
     EXPECT_FALSE(st.ok()) << what;
     EXPECT_FALSE(fs::exists(base_ / "out" / "f.bin")) << what;
   }
+}
+
+TEST_F(RecipeTest, StreamsOfGnuGzipAndInfoZipComeBackAtEveryLevel) {
+  const fs::path src = base_ / "src";
+  WriteAll(src / "a.class", Program());
+  WriteAll(src / "b.txt", ClassLike(300000, 101));
+  const std::string dir = (base_ / "in").string();
+  for (int level = 1; level <= 9; ++level) {
+    const std::string l = std::to_string(level);
+    const std::string cmd = "cd '" + src.string() + "' && gzip -n -" + l + " -c a.class > '" + dir +
+                            "/a" + l + ".class.gz' && zip -q -X -" + l + " '" + dir + "/z" + l +
+                            ".jar' a.class b.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  }
+  ExpectRoundTrip();
+  EXPECT_GT(summary_.deflate.gnu, summary_.deflate.reproduced / 2);
+  EXPECT_EQ(summary_.deflate.kept, 0u);
 }
