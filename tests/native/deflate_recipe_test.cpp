@@ -461,7 +461,7 @@ TEST_F(RecipeTest, ImageDataRecipesWithWrongFieldsAreRefused) {
   }
 }
 
-TEST_F(RecipeTest, StreamsOfGnuGzipAndInfoZipComeBackAtEveryLevel) {
+TEST_F(RecipeTest, StreamsOfGnuGzipAndInfoZipAndConvertedProgramsComeBack) {
   const fs::path src = base_ / "src";
   WriteAll(src / "a.class", Program());
   WriteAll(src / "b.txt", ClassLike(300000, 101));
@@ -473,7 +473,9 @@ TEST_F(RecipeTest, StreamsOfGnuGzipAndInfoZipComeBackAtEveryLevel) {
                             ".jar' a.class b.txt";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
   }
+  fs::copy_file("/bin/true", base_ / "in" / "true");  // a program stored converted beside them
   ExpectRoundTrip();
+  EXPECT_EQ(summary_.x86_converted, 1u);
   EXPECT_GT(summary_.deflate.gnu, summary_.deflate.reproduced / 2);
   EXPECT_EQ(summary_.deflate.kept, 0u);
 }
