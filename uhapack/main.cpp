@@ -80,7 +80,8 @@ int Pack(int argc, char** argv) {
                 static_cast<unsigned long long>(summary.unpacked_size),
                 static_cast<unsigned long long>(d.reproduced),
                 static_cast<unsigned long long>(d.gnu), static_cast<unsigned long long>(d.png),
-                static_cast<unsigned long long>(d.kept), static_cast<unsigned long long>(d.png_kept),
+                static_cast<unsigned long long>(d.kept),
+                static_cast<unsigned long long>(d.png_kept),
                 summary.x86_converted, summary.x86_files,
                 (summary.max_dict_size + (1u << 20) - 1) >> 20);
   }

@@ -126,7 +126,7 @@ Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& 
 std::uint32_t DictSizeFor(std::uint64_t unpacked, std::uint32_t preset_dict) {
   // With inflated jars a block easily passes 64 MiB; this keeps the extractor's whole process
   // (dictionary, decoder and deflate state, buffers, runtime) within 64 MiB.
-  constexpr std::uint64_t kMaxPackDict = 56u << 20;
+  constexpr std::uint64_t kMaxPackDict = 52u << 20;
   const std::uint64_t wanted = std::min<std::uint64_t>({unpacked, preset_dict, kMaxPackDict});
   return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(wanted, kMinDictSize, kMaxDictSize));
 }

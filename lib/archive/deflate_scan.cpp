@@ -107,8 +107,10 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
   const bool zlib = search && FindParams(file_.data() + start, size, inflated_, params);
   // GNU gzip and Info-ZIP zip write their own streams, zlib cannot make them.
-  if (!zlib && (!search || inflated_.size() > kMaxGnuInflated ||
-                !GnuFindParams(inflated_.data(), inflated_.size(), file_.data() + start, size, &gnu))) {
+  const bool gnu_found = !zlib && search && inflated_.size() <= kMaxGnuInflated &&
+                         GnuFindParams(inflated_.data(), inflated_.size(), file_.data() + start,
+                                       size, &gnu);
+  if (!zlib && !gnu_found) {
     stats_.kept += size;
     ++failures_;
     return true;
@@ -136,7 +138,8 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   std::size_t deflate_end = 0;
   const std::size_t deflated = zlib.size() - 6;
   if (!Inflate(zlib, 2, deflate_end, inflated_) || deflate_end != zlib.size() - 4 ||
-      GetBe32(&zlib[deflate_end]) != adler32(1, inflated_.data(), static_cast<uInt>(inflated_.size()))) {
+      GetBe32(&zlib[deflate_end]) !=
+          adler32(1, inflated_.data(), static_cast<uInt>(inflated_.size()))) {
     stats_.kept += deflated;
     stats_.png_kept += deflated;
     return;
@@ -144,7 +147,8 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   // libpng's defaults: level 6, filtered, memory level 8.
   DeflateParams params{6, 8, static_cast<std::uint8_t>(std::max(cinfo + 8, 9u)), Z_FILTERED};
   std::vector<std::uint8_t> record;
-  if (chunk_size != 0 && deflated >= kMinDeflated && FindParams(&zlib[2], deflated, inflated_, params)) {
+  if (chunk_size != 0 && deflated >= kMinDeflated &&
+      FindParams(&zlib[2], deflated, inflated_, params)) {
     IdatLayout layout{{zlib[0], zlib[1]}, chunk_size};
     AppendIdat(record, params, layout, inflated_, deflated);
   }

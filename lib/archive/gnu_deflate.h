@@ -10,15 +10,15 @@ namespace uha {
 // How the matcher treats window bytes past the end of input; this only
 // decides ties between equally long matches in the last 258 bytes.
 enum class GnuTail : uint8_t {
-    Zeroed,  // GNU gzip: two bytes cleared, older window content beyond
-    Capped,  // Info-ZIP zip: comparison stops at the end of input
-    Stale,   // no clearing (old gzip builds)
+  Zeroed,  // GNU gzip: two bytes cleared, older window content beyond
+  Capped,  // Info-ZIP zip: comparison stops at the end of input
+  Stale,   // no clearing (old gzip builds)
 };
 
 struct GnuParams {
-    int level = 6;          // 1..9
-    GnuTail tail = GnuTail::Zeroed;
-    bool endGuard = true;   // no match search in the last 262 bytes of the 64 KiB buffer
+  int level = 6;  // 1..9
+  GnuTail tail = GnuTail::Zeroed;
+  bool endGuard = true;  // no match search in the last 262 bytes of the 64 KiB buffer
 };
 
 // Reader fills up to `max` bytes and returns the count (0 = end of input).

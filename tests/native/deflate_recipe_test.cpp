@@ -320,7 +320,8 @@ Bytes ImageRows(int width, int height, unsigned seed) {
   for (int y = 0; y < height; ++y) {
     rows.push_back(static_cast<std::uint8_t>(y % 5));
     for (int x = 0; x < width * 4; ++x)
-      rows.push_back(static_cast<std::uint8_t>((x * 3 + y * 7) / 5 + (rng() % 13 == 0 ? rng() : 0)));
+      rows.push_back(
+          static_cast<std::uint8_t>((x * 3 + y * 7) / 5 + (rng() % 13 == 0 ? rng() : 0)));
   }
   return rows;
 }
@@ -378,7 +379,8 @@ TEST_F(RecipeTest, PngImageDataComesBackChunkForChunk) {
   };
   std::vector<Case> cases = {
       {"window 256", Png(narrow, {8192}), true},
-      {"one chunk, level 9 default", Png(ZlibStream(rows, 9, 15, Z_DEFAULT_STRATEGY), {1 << 20}), true},
+      {"one chunk, level 9 default", Png(ZlibStream(rows, 9, 15, Z_DEFAULT_STRATEGY), {1 << 20}),
+       true},
       {"chunks of 1000", Png(plain, {1000}), true},
       {"last chunk full", Png(plain, {plain.size() / divisor}), true},
       {"chunks of 1", Png(ZlibStream(rows, 6, 12), {1}), true},
@@ -411,7 +413,8 @@ TEST_F(RecipeTest, GnuRecipesWithWrongFieldsAreRefused) {
   ASSERT_TRUE(Extract(RecipeArchive(good, original)).ok());
   auto changed = [&](std::size_t offset, std::uint32_t value, int bytes = 1) {
     Bytes r = good;
-    for (int i = 0; i < bytes; ++i) r[at + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < bytes; ++i)
+      r[at + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
     return r;
   };
   const std::pair<const char*, Bytes> cases[] = {
@@ -441,7 +444,8 @@ TEST_F(RecipeTest, ImageDataRecipesWithWrongFieldsAreRefused) {
   ASSERT_TRUE(Extract(RecipeArchive(good, original)).ok());
   auto changed = [&](std::size_t offset, std::uint32_t value, int bytes = 1) {
     Bytes r = good;
-    for (int i = 0; i < bytes; ++i) r[at + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < bytes; ++i)
+      r[at + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
     return r;
   };
   const std::pair<const char*, Bytes> cases[] = {

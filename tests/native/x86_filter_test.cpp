@@ -55,7 +55,7 @@ TEST(X86Filter, EveryFileComesBackHoweverItIsHandedOver) {
   for (const auto& f : files) {
     Bytes converted = f.data;
     uha::X86Convert(converted.data(), converted.size(), 0, true);
-    for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{4096}, std::size_t{1} << 20})
+    for (std::size_t piece : {1, 3, 4096, 1 << 20})
       EXPECT_EQ(Decode(converted, piece), f.data) << f.name << " in pieces of " << piece;
   }
   Bytes converted = program;
