@@ -54,8 +54,23 @@ for jar in sorted(glob.glob('/usr/share/java/*.jar')):
             z.extract(info, dest)
             budget -= info.file_size
 PY
+  # Icon-theme PNGs (Adwaita, hicolor), every size.
   find /usr/share/icons -type f -name '*.png' | sort | take "$tree/images" 8
   find /usr/share/doc -type f ! -name '*.gz' | sort | take "$tree/doc" 4
+  # Deflate streams of other encoders: GNU gzip and Info-ZIP zip at every level, 7-Zip's deflate.
+  local src=$tree/../stream-src level
+  rm -rf "$src" && mkdir -p "$src" "$tree/streams"
+  find /usr/share/perl5 -type f -name '*.pm' | sort | take "$src/text" 1
+  find /usr/bin -maxdepth 1 -type f -size +100k -size -400k | sort | take "$src/bin" 1
+  for level in 1 2 3 4 5 6 7 8 9; do
+    (cd "$src" && tar -cf - --sort=name . | gzip -n -$level > "$tree/streams/gzip$level.tar.gz")
+    (cd "$src" && zip -q -X -r -$level "$tree/streams/zip$level.zip" .)
+  done
+  for mx in 5 9; do
+    (cd "$src" && 7z a -tzip -mx$mx "$tree/streams/7z$mx.zip" . >/dev/null)
+    (cd "$src" && tar -cf - --sort=name . | 7z a -tgzip -mx$mx -si "$tree/streams/7z$mx.tar.gz" >/dev/null)
+  done
+  rm -rf "$src"
 }
 
 TREE=${1:-$WORK/tree}
@@ -78,12 +93,14 @@ measure() {
 
 tarball() { tar -C "$TREE" --sort=name -cf - .; }
 rm -f "$WORK"/archive.*
-start=$(date +%s.%N)
-packed=$("$UHAPACK" c "$WORK/archive.uha" "$TREE")
-pack_seconds=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+read -r pack_seconds pack_peak < <(/usr/bin/time -f '%e %M' -o /dev/stdout \
+  "$UHAPACK" c "$WORK/archive.uha" "$TREE" 2>/dev/null | tee "$WORK/pack.log" | tail -n 1)
+packed=$(head -n 1 "$WORK/pack.log")
 [ -z "$BASELINE" ] || "$BASELINE" c "$WORK/archive.base.uha" "$TREE" >/dev/null
 tarball | xz --x86 --lzma2=preset=9e -T1 > "$WORK/archive.x86.tar.xz"
+start=$(date +%s.%N)
 (cd "$TREE" && 7z a -mx9 "$WORK/archive.7z" . >/dev/null)
+seven_seconds=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
 (cd "$TREE" && 7z a -mx9 -mf=BCJ2 "$WORK/archive.bcj2.7z" . >/dev/null)
 tarball | zstd -q -19 --long=27 > "$WORK/archive.tar.zst"
 
@@ -98,16 +115,29 @@ rows+=("xz --x86 -9e (tar):archive.x86.tar.xz:xz -d -T1 -c '$WORK/archive.x86.ta
 
 seven=$(stat -c %s "$WORK/archive.7z")
 read -r ours_x ours_peak < <(measure "${rows[0]#*:*:}")
+xz_x=
 printf '%-26s %10s %7s %8s %9s %10s %9s\n' method bytes "% orig" vs-7z extract-s vs-ours peak-MiB
 for row in "${rows[@]}"; do
   name=${row%%:*} rest=${row#*:}
   file=${rest%%:*} cmd=${rest#*:}
   size=$(stat -c %s "$WORK/$file")
   if [ "$name" = uhapack ]; then x=$ours_x peak=$ours_peak; else read -r x peak < <(measure "$cmd"); fi
+  [ "$name" != "xz --x86 -9e (tar)" ] || xz_x=$x
   awk -v n="$name" -v s="$size" -v o="$ORIGINAL" -v z="$seven" -v x="$x" -v ux="$ours_x" \
       -v p="$peak" 'BEGIN { printf "%-26s %10d %6.2f%% %8.4f %9.2f %10.2f %9.1f\n",
                            n, s, 100 * s / o, s / z, x, x / ux, p / 1024 }'
 done
 echo "vs-ours: extraction time over ours (above 1: slower than ours)"
-echo "uhapack packing took $pack_seconds s; ${packed#*; }"
+echo "uhapack packing took $pack_seconds s, peak $((pack_peak / 1024)) MiB; 7z -mx9 took $seven_seconds s"
+echo "${packed#*: }"
+# The targets.
+ours=$(stat -c %s "$WORK/archive.uha")
+awk -v s="$ours" -v z="$seven" -v x="$ours_x" -v xz="$xz_x" -v p="$pack_seconds" \
+    -v sp="$seven_seconds" -v pp="$pack_peak" -v dp="$ours_peak" 'BEGIN {
+  printf "size %.4f x 7z -mx9 (target 0.85): %s\n", s / z, (s <= 0.85 * z) ? "met" : "MISSED"
+  printf "extraction %.2f x xz (target 1.0): %s\n", x / xz, (x <= xz) ? "met" : "MISSED"
+  printf "packing %.2f x 7z (target 4): %s\n", p / sp, (p <= 4 * sp) ? "met" : "MISSED"
+  printf "packer peak %.0f MiB (target 1024): %s\n", pp / 1024, (pp <= 1048576) ? "met" : "MISSED"
+  printf "decoder peak %.1f MiB (target 64): %s\n", dp / 1024, (dp <= 65536) ? "met" : "MISSED"
+}' 
 rm -rf "$WORK/out"

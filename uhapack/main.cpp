@@ -77,12 +77,17 @@ int Pack(int argc, char** argv) {
   if (st.ok()) st = uha::WriteArchive(std::move(inputs), argv[i], options, summary);
   if (!list_path.empty()) std::remove(list_path.c_str());
   if (st.ok()) {
-    std::printf("%s: %llu bytes from %llu; deflate streams: %llu bytes rebuilt, %llu bytes kept;"
-                " extracting needs %u MiB of dictionary\n",
+    const uha::DeflateStats& d = summary.deflate;
+    std::printf("%s: %llu bytes from %llu; deflate streams: %llu bytes rebuilt (%llu by the GNU"
+                " engine, %llu of PNG), %llu bytes kept (%llu of PNG); %u of %u x86 files"
+                " converted; extracting needs %u MiB of dictionary\n",
                 argv[i], static_cast<unsigned long long>(summary.archive_size),
                 static_cast<unsigned long long>(summary.unpacked_size),
-                static_cast<unsigned long long>(summary.deflate.reproduced),
-                static_cast<unsigned long long>(summary.deflate.kept),
+                static_cast<unsigned long long>(d.reproduced),
+                static_cast<unsigned long long>(d.gnu), static_cast<unsigned long long>(d.png),
+                static_cast<unsigned long long>(d.kept),
+                static_cast<unsigned long long>(d.png_kept),
+                summary.x86_converted, summary.x86_files,
                 (summary.max_dict_size + (1u << 20) - 1) >> 20);
   }
   return Report(st);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lib/archive/deflate_recipe.h"
+#include "lib/archive/x86_filter.h"
 
 namespace uha {
 namespace {
@@ -77,6 +78,7 @@ class BlockExtractor {
   std::uint64_t remaining_ = 0;  // stored bytes still due to that file
   FileOutput out_;
   std::optional<RecipeDecoder> recipe_;
+  std::optional<X86Decoder> x86_;
   bool open_ = false;
 };
 
@@ -106,6 +108,7 @@ Status BlockExtractor::OpenNext(std::uint64_t done) {
     remaining_ = e.stored_size;
     out_.Begin(e.size);
     if (e.coding == Coding::kDeflateRecipe) recipe_.emplace(out_);
+    if (e.coding == Coding::kX86 && !x86_) x86_.emplace(out_);
     if (remaining_ > 0) return {};
     st = FinishCurrent();
     if (!st.ok()) return st;
@@ -115,6 +118,10 @@ Status BlockExtractor::OpenNext(std::uint64_t done) {
 
 Status BlockExtractor::FinishCurrent() {
   const Entry& e = files_[current_];
+  if (e.coding == Coding::kX86) {
+    Status st = x86_->End();
+    if (!st.ok()) return st;
+  }
   if (recipe_) {
     Status st = recipe_->End();
     recipe_.reset();
@@ -135,7 +142,10 @@ Status BlockExtractor::Deliver(const std::uint8_t* data, std::size_t size, std::
   while (size > 0) {
     if (current_ >= file_count_) return Status::Fail("damaged archive: more data than its entries");
     const std::size_t take = remaining_ < size ? static_cast<std::size_t>(remaining_) : size;
-    Status st = recipe_ ? recipe_->Put(data, take) : out_.Put(data, take);
+    const Coding coding = files_[current_].coding;
+    Status st = coding == Coding::kDeflateRecipe ? recipe_->Put(data, take)
+                : coding == Coding::kX86         ? x86_->Put(data, take)
+                                                 : out_.Put(data, take);
     if (!st.ok()) return st;
     data += take;
     size -= take;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "lib/archive/entry_name.h"
+#include "lib/archive/x86_filter.h"
 
 namespace uha {
 namespace {
@@ -15,6 +16,7 @@ namespace {
 constexpr std::size_t kHeadBytes = 4096;
 // Larger files are not searched for deflate streams: the search holds the file in memory.
 constexpr std::uint64_t kMaxRecipeSource = std::uint64_t{1} << 29;
+constexpr std::uint32_t kTrialPreset = 1;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -67,14 +69,45 @@ Status PrepareRecipe(PackInput& in, DeflateStats& stats) {
   return {};
 }
 
-// The search takes most of the packing time outside LZMA: both cores share the files.
-Status PrepareRecipes(std::vector<PackInput>& files, DeflateStats& stats) {
+// LZMA's size for `data` alone at a quick preset: enough to tell which form it prefers.
+std::size_t TrialSize(const std::vector<std::uint8_t>& data) {
+  lzma_options_lzma lzma2;
+  lzma_lzma_preset(&lzma2, kTrialPreset);
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
+  std::vector<std::uint8_t> out(data.size() + data.size() / 8 + 4096);
+  std::size_t out_pos = 0;
+  if (lzma_raw_buffer_encode(filters, nullptr, data.data(), data.size(), out.data(), &out_pos,
+                             out.size()) != LZMA_OK) {
+    return SIZE_MAX;
+  }
+  return out_pos;
+}
+
+// Converts x86 code's call targets when that makes the file smaller for LZMA.
+Status PrepareX86(PackInput& in, DeflateStats&) {
+  if (in.entry.size > kMaxRecipeSource) return {};
+  std::vector<std::uint8_t> bytes;
+  Status st = ReadWhole(in, bytes);
+  if (!st.ok()) return st;
+  std::vector<std::uint8_t> converted = bytes;
+  X86Convert(converted.data(), converted.size(), 0, true);
+  if (TrialSize(converted) >= TrialSize(bytes)) return {};
+  in.recipe = std::move(converted);
+  in.entry.coding = Coding::kX86;
+  in.entry.crc32 = Crc32(bytes.data(), bytes.size());
+  return {};
+}
+
+// The deflate search and the x86 trials take most of the packing time outside LZMA: both cores
+// share the files.
+using Prepare = Status (*)(PackInput&, DeflateStats&);
+Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& stats) {
   constexpr std::size_t kWorkers = 2;
   Status status[kWorkers];
   DeflateStats part[kWorkers];
   auto work = [&](std::size_t w) {
     for (std::size_t i = w; i < files.size() && status[w].ok(); i += kWorkers)
-      status[w] = PrepareRecipe(files[i], part[w]);
+      status[w] = prepare(files[i], part[w]);
   };
   std::thread helper(work, 1);
   work(0);
@@ -83,6 +116,9 @@ Status PrepareRecipes(std::vector<PackInput>& files, DeflateStats& stats) {
     if (!status[w].ok()) return status[w];
     stats.reproduced += part[w].reproduced;
     stats.kept += part[w].kept;
+    stats.gnu += part[w].gnu;
+    stats.png += part[w].png;
+    stats.png_kept += part[w].png_kept;
   }
   return {};
 }
@@ -90,7 +126,7 @@ Status PrepareRecipes(std::vector<PackInput>& files, DeflateStats& stats) {
 std::uint32_t DictSizeFor(std::uint64_t unpacked, std::uint32_t preset_dict) {
   // With inflated jars a block easily passes 64 MiB; this keeps the extractor's whole process
   // (dictionary, decoder and deflate state, buffers, runtime) within 64 MiB.
-  constexpr std::uint64_t kMaxPackDict = 56u << 20;
+  constexpr std::uint64_t kMaxPackDict = 52u << 20;
   const std::uint64_t wanted = std::min<std::uint64_t>({unpacked, preset_dict, kMaxPackDict});
   return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(wanted, kMinDictSize, kMaxDictSize));
 }
@@ -98,7 +134,7 @@ std::uint32_t DictSizeFor(std::uint64_t unpacked, std::uint32_t preset_dict) {
 class BlockPacker {
  public:
   ~BlockPacker() { lzma_end(&stream_); }
-  Status Start(Block& block, const PackOptions& options);
+  Status Start(Block& block, bool code, const PackOptions& options);
   Status AddFile(PackInput& input);
   Status Finish(Block& block, std::vector<std::uint8_t>& packed);
 
@@ -109,7 +145,7 @@ class BlockPacker {
   std::vector<std::uint8_t> out_;
 };
 
-Status BlockPacker::Start(Block& block, const PackOptions& options) {
+Status BlockPacker::Start(Block& block, bool code, const PackOptions& options) {
   lzma_options_lzma lzma2;
   const std::uint32_t preset = options.preset | (options.extreme ? LZMA_PRESET_EXTREME : 0);
   if (lzma_lzma_preset(&lzma2, preset)) return Status::Fail("bad compression preset");
@@ -118,12 +154,8 @@ Status BlockPacker::Start(Block& block, const PackOptions& options) {
   // Class data, text and inflated archives have no 4-byte structure for the position bits to
   // model: without them these blocks come out about 0.4 % smaller. x86 code keeps the default,
   // which measured best there. The decoder reads these settings from the stream.
-  if (block.filter == Filter::kLzma2) lzma2.pb = 0;
-  lzma_filter filters[3];
-  std::size_t n = 0;
-  if (block.filter == Filter::kX86Lzma2) filters[n++] = {LZMA_FILTER_X86, nullptr};
-  filters[n++] = {LZMA_FILTER_LZMA2, &lzma2};
-  filters[n] = {LZMA_VLI_UNKNOWN, nullptr};
+  if (!code) lzma2.pb = 0;
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
   if (lzma_raw_encoder(&stream_, filters) != LZMA_OK)
     return Status::Fail("cannot start the encoder");
   return {};
@@ -177,8 +209,8 @@ Status BlockPacker::Finish(Block& block, std::vector<std::uint8_t>& packed) {
   return {};
 }
 
-Status PackBlock(Block& block, std::vector<PackInput>& files, const PackOptions& options,
-                 std::vector<std::uint8_t>& packed) {
+Status PackBlock(Block& block, bool code, std::vector<PackInput>& files,
+                 const PackOptions& options, std::vector<std::uint8_t>& packed) {
   block.entry_count = static_cast<std::uint32_t>(files.size());
   for (const PackInput& f : files) block.unpacked_size += f.entry.stored_size;
   if (block.unpacked_size == 0) {
@@ -186,7 +218,7 @@ Status PackBlock(Block& block, std::vector<PackInput>& files, const PackOptions&
     return {};
   }
   BlockPacker packer;
-  Status st = packer.Start(block, options);
+  Status st = packer.Start(block, code, options);
   for (PackInput& f : files) {
     if (st.ok()) st = packer.AddFile(f);
   }
@@ -275,16 +307,18 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
             [](const PackInput& a, const PackInput& b) { return a.entry.name < b.entry.name; });
   std::sort(data.begin(), data.end(), PackOrder);
   std::sort(code.begin(), code.end(), PackOrder);
-  st = PrepareRecipes(data, summary.deflate);
+  st = PrepareAll(data, PrepareRecipe, summary.deflate);
+  if (st.ok()) st = PrepareAll(code, PrepareX86, summary.deflate);
   if (!st.ok()) return st;
+  summary.x86_files = static_cast<std::uint32_t>(code.size());
+  for (const PackInput& in : code) summary.x86_converted += in.entry.coding == Coding::kX86;
 
   Table table;
   std::vector<std::uint8_t> packed;
   for (auto* group : {&data, &code}) {
     if (group->empty()) continue;
     Block block;
-    block.filter = group == &code ? Filter::kX86Lzma2 : Filter::kLzma2;
-    st = PackBlock(block, *group, options, packed);
+    st = PackBlock(block, group == &code, *group, options, packed);
     if (!st.ok()) return st;
     summary.max_dict_size = std::max(summary.max_dict_size, block.dict_size);
     for (const PackInput& f : *group) summary.unpacked_size += f.entry.size;

@@ -12,7 +12,28 @@ namespace {
 
 constexpr std::size_t kSlice = 1u << 16;
 
+// PNG's own limit on a chunk's length.
+constexpr std::uint32_t kMaxChunk = 0x7FFFFFFF;
+
 Status Bad(const char* what) { return Status::Fail(std::string("damaged archive: ") + what); }
+
+void AppendStream(std::vector<std::uint8_t>& recipe, std::uint8_t tag, const DeflateParams& params,
+                  const IdatLayout* layout, const std::vector<std::uint8_t>& inflated,
+                  std::uint64_t deflated_size) {
+  std::uint8_t head[kIdatHeadSize] = {tag, params.level, params.mem_level, params.window_bits,
+                                      params.strategy};
+  Put64(head + 5, inflated.size());
+  Put64(head + 13, deflated_size);
+  std::size_t size = kDeflateHeadSize;
+  if (layout) {
+    head[21] = layout->zlib_head[0];
+    head[22] = layout->zlib_head[1];
+    Put32(head + 23, layout->chunk_size);
+    size = kIdatHeadSize;
+  }
+  recipe.insert(recipe.end(), head, head + size);
+  recipe.insert(recipe.end(), inflated.begin(), inflated.end());
+}
 
 }  // namespace
 
@@ -31,12 +52,62 @@ void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std:
 
 void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                    const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size) {
-  std::uint8_t head[kDeflateHeadSize] = {kRecipeDeflate, params.level, params.mem_level,
-                                         params.window_bits, params.strategy};
-  Put64(head + 5, inflated.size());
-  Put64(head + 13, deflated_size);
+  AppendStream(recipe, kRecipeDeflate, params, nullptr, inflated, deflated_size);
+}
+
+void AppendGnu(std::vector<std::uint8_t>& recipe, const GnuParams& params,
+               const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size) {
+  std::uint8_t head[kGnuHeadSize] = {kRecipeGnu, static_cast<std::uint8_t>(params.level),
+                                     static_cast<std::uint8_t>(params.tail), params.endGuard};
+  Put64(head + 4, inflated.size());
+  Put64(head + 12, deflated_size);
   recipe.insert(recipe.end(), head, head + sizeof head);
   recipe.insert(recipe.end(), inflated.begin(), inflated.end());
+}
+
+void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
+                const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
+                std::uint64_t deflated_size) {
+  AppendStream(recipe, kRecipePngIdat, params, &layout, inflated, deflated_size);
+}
+
+void IdatFramer::Start(ByteSink& out, std::uint32_t chunk_size, std::uint64_t total) {
+  out_ = &out;
+  chunk_size_ = chunk_size;
+  chunk_left_ = 0;
+  total_left_ = total;
+}
+
+Status IdatFramer::Put(const std::uint8_t* data, std::size_t size) {
+  static const std::uint8_t kType[4] = {'I', 'D', 'A', 'T'};
+  while (size > 0) {
+    Status st;
+    if (chunk_left_ == 0) {
+      if (total_left_ == 0) return Bad("rebuilt image data longer than recorded");
+      chunk_left_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(chunk_size_, total_left_));
+      total_left_ -= chunk_left_;
+      std::uint8_t head[8];
+      PutBe32(head, chunk_left_);
+      std::memcpy(head + 4, kType, 4);
+      crc_ = Crc32(kType, 4);
+      st = out_->Put(head, sizeof head);
+      if (!st.ok()) return st;
+    }
+    const std::size_t take = std::min<std::size_t>(size, chunk_left_);
+    st = out_->Put(data, take);
+    if (!st.ok()) return st;
+    crc_ = Crc32(data, take, crc_);
+    chunk_left_ -= static_cast<std::uint32_t>(take);
+    data += take;
+    size -= take;
+    if (chunk_left_ == 0) {
+      std::uint8_t crc[4];
+      PutBe32(crc, crc_);
+      st = out_->Put(crc, sizeof crc);
+      if (!st.ok()) return st;
+    }
+  }
+  return {};
 }
 
 Redeflater::Redeflater() : z_(new z_stream{}) {}
@@ -106,7 +177,7 @@ Status Redeflater::Finish() {
 Status RecipeDecoder::Counted::Put(const std::uint8_t* data, std::size_t size) {
   if (size > left) return Bad("rebuilt deflate stream longer than recorded");
   left -= size;
-  return out_.Put(data, size);
+  return out->Put(data, size);
 }
 
 Status RecipeDecoder::HeadDone() {
@@ -115,18 +186,75 @@ Status RecipeDecoder::HeadDone() {
     phase_ = left_ == 0 ? Phase::kTag : Phase::kRaw;
     return {};
   }
+  if (head_[0] == kRecipeGnu) return GnuHeadDone();
   const DeflateParams params{head_[1], head_[2], head_[3], head_[4]};
   if (!ParamsValid(params)) return Bad("deflate settings out of range");
   left_ = Get64(head_ + 5);
   counted_.left = Get64(head_ + 13);
-  Status st = deflater_.Start(params, counted_);
+  counted_.out = &out_;
+  Status st;
+  if (head_[0] == kRecipePngIdat) {
+    const std::uint32_t chunk_size = Get32(head_ + 23);
+    // The zlib stream adds 6 bytes to the deflate data; beyond 2^62 no entry could hold it.
+    if (chunk_size == 0 || chunk_size > kMaxChunk || counted_.left > (std::uint64_t{1} << 62))
+      return Bad("image data layout out of range");
+    framer_.Start(out_, chunk_size, counted_.left + 6);
+    adler_ = static_cast<std::uint32_t>(adler32(0, nullptr, 0));
+    counted_.out = &framer_;
+    st = framer_.Put(head_ + 21, 2);
+  }
+  if (st.ok()) st = deflater_.Start(params, counted_);
   phase_ = Phase::kInflated;
   return st.ok() && left_ == 0 ? StreamDone() : st;
 }
 
+Status RecipeDecoder::GnuHeadDone() {
+  if (head_[1] < 1 || head_[1] > 9 || head_[2] > static_cast<std::uint8_t>(GnuTail::Stale) ||
+      head_[3] > 1) {
+    return Bad("deflate settings out of range");
+  }
+  gnu_ = {head_[1], static_cast<GnuTail>(head_[2]), head_[3] == 1};
+  left_ = Get64(head_ + 4);
+  if (left_ > kMaxGnuInflated) return Bad("deflate stream too large");
+  counted_.left = Get64(head_ + 12);
+  counted_.out = &out_;
+  gnu_in_.clear();
+  gnu_in_.reserve(static_cast<std::size_t>(left_));
+  phase_ = Phase::kInflated;
+  return left_ == 0 ? StreamDone() : Status{};
+}
+
+namespace {
+
+// Runs the GNU engine over the whole inflated stream.
+Status RunGnu(const std::vector<std::uint8_t>& in, const GnuParams& params, ByteSink& out) {
+  std::size_t pos = 0;
+  Status st;
+  const ReadFn read = [&](std::uint8_t* buf, std::size_t max) {
+    const std::size_t n = std::min(max, in.size() - pos);
+    std::memcpy(buf, in.data() + pos, n);
+    pos += n;
+    return n;
+  };
+  const WriteFn write = [&](const std::uint8_t* buf, std::size_t n) {
+    st = out.Put(buf, n);
+    return st.ok();
+  };
+  if (!GnuDeflateStream(read, write, params) && st.ok()) st = Status::Fail("deflate failed");
+  return st;
+}
+
+}  // namespace
+
 Status RecipeDecoder::StreamDone() {
-  Status st = deflater_.Finish();
+  Status st = head_[0] == kRecipeGnu ? RunGnu(gnu_in_, gnu_, counted_) : deflater_.Finish();
   if (st.ok() && counted_.left != 0) return Bad("rebuilt deflate stream shorter than recorded");
+  if (st.ok() && head_[0] == kRecipePngIdat) {
+    std::uint8_t sum[4];
+    PutBe32(sum, adler_);
+    st = framer_.Put(sum, sizeof sum);
+    if (st.ok() && !framer_.done()) st = Bad("rebuilt image data shorter than recorded");
+  }
   phase_ = Phase::kTag;
   return st;
 }
@@ -137,10 +265,13 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
     std::size_t take = 1;
     switch (phase_) {
       case Phase::kTag:
-        if (*data != kRecipeRaw && *data != kRecipeDeflate) return Bad("unknown recipe record");
+        if (*data > kRecipeGnu) return Bad("unknown recipe record");
         head_[0] = *data;
         head_have_ = 1;
-        head_need_ = *data == kRecipeRaw ? kRawHeadSize : kDeflateHeadSize;
+        head_need_ = *data == kRecipeRaw       ? kRawHeadSize
+                     : *data == kRecipeDeflate ? kDeflateHeadSize
+                     : *data == kRecipeGnu     ? kGnuHeadSize
+                                               : kIdatHeadSize;
         phase_ = Phase::kHead;
         break;
       case Phase::kHead:
@@ -157,7 +288,12 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
         break;
       case Phase::kInflated:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        st = deflater_.Feed(data, take);
+        if (head_[0] == kRecipeGnu)
+          gnu_in_.insert(gnu_in_.end(), data, data + take);
+        else
+          st = deflater_.Feed(data, take);
+        if (head_[0] == kRecipePngIdat)
+          adler_ = static_cast<std::uint32_t>(adler32(adler_, data, static_cast<uInt>(take)));
         left_ -= take;
         if (st.ok() && left_ == 0) st = StreamDone();
         break;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "lib/archive/gnu_deflate.h"
 #include "lib/archive/uha_format.h"
 
 struct z_stream_s;
@@ -27,14 +28,37 @@ bool ParamsValid(const DeflateParams& params);
 //   raw:     tag 0, u64 size, then the bytes
 //   deflate: tag 1, level, mem_level, window_bits, strategy, u64 inflated size, u64 deflated size,
 //            then the inflated bytes
+//   png idat: tag 2, the deflate fields, then 2 zlib header bytes and u32 chunk size, then the
+//            inflated bytes; gives the IDAT chunks of a PNG image (see IdatLayout)
+//   gnu:     tag 3, level (1-9), tail (GnuTail, 0-2), end guard (0-1), u64 inflated size, u64
+//            deflated size, then the inflated bytes: the stream GNU gzip or Info-ZIP zip made
 constexpr std::uint8_t kRecipeRaw = 0;
 constexpr std::uint8_t kRecipeDeflate = 1;
+constexpr std::uint8_t kRecipePngIdat = 2;
+constexpr std::uint8_t kRecipeGnu = 3;
 constexpr std::size_t kRawHeadSize = 9;
 constexpr std::size_t kDeflateHeadSize = 21;
+constexpr std::size_t kIdatHeadSize = kDeflateHeadSize + 6;
+constexpr std::size_t kGnuHeadSize = 20;
+// The GNU engine pulls its input as it goes, so the extractor holds such a stream's inflated bytes
+// whole: this bound keeps that within the extractor's memory.
+constexpr std::size_t kMaxGnuInflated = std::size_t{4} << 20;
+
+// How a PNG image's zlib stream (header, deflate data, Adler-32) is cut into IDAT chunks: every
+// chunk holds chunk_size bytes of it but the last, which holds the rest (1 to chunk_size bytes).
+struct IdatLayout {
+  std::uint8_t zlib_head[2] = {0x78, 0xDA};
+  std::uint32_t chunk_size = 8192;  // 1 to 2^31 - 1, PNG's limit
+};
 
 void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std::size_t size);
 void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                    const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
+void AppendGnu(std::vector<std::uint8_t>& recipe, const GnuParams& params,
+               const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
+void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
+                const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
+                std::uint64_t deflated_size);
 
 class ByteSink {
  public:
@@ -66,6 +90,20 @@ class Redeflater {
   std::size_t filled_ = 0;
 };
 
+// Frames a zlib stream as PNG IDAT chunks: length, type, data, CRC-32 of type and data.
+class IdatFramer : public ByteSink {
+ public:
+  // `total` bytes of zlib stream will come, cut as `chunk_size` says.
+  void Start(ByteSink& out, std::uint32_t chunk_size, std::uint64_t total);
+  Status Put(const std::uint8_t* data, std::size_t size) override;
+  bool done() const { return total_left_ == 0 && chunk_left_ == 0; }
+
+ private:
+  ByteSink* out_ = nullptr;
+  std::uint32_t chunk_size_ = 1, chunk_left_ = 0, crc_ = 0;
+  std::uint64_t total_left_ = 0;
+};
+
 // Turns a recipe, handed over in pieces of any size, back into the original bytes.
 class RecipeDecoder {
  public:
@@ -77,21 +115,25 @@ class RecipeDecoder {
  private:
   class Counted : public ByteSink {
    public:
-    explicit Counted(ByteSink& out) : out_(out) {}
     Status Put(const std::uint8_t* data, std::size_t size) override;
-    ByteSink& out_;
+    ByteSink* out = nullptr;
     std::uint64_t left = 0;  // bytes the stream being rebuilt may still produce
   };
   enum class Phase { kTag, kHead, kRaw, kInflated };
 
   Status HeadDone();
+  Status GnuHeadDone();
   Status StreamDone();
 
   ByteSink& out_;
-  Counted counted_{out_};
+  Counted counted_;
+  IdatFramer framer_;
   Redeflater deflater_;
+  std::uint32_t adler_ = 1;  // of the inflated bytes of an IDAT record
+  GnuParams gnu_;
+  std::vector<std::uint8_t> gnu_in_;  // the inflated bytes of a gnu record
   Phase phase_ = Phase::kTag;
-  std::uint8_t head_[kDeflateHeadSize] = {};
+  std::uint8_t head_[kIdatHeadSize] = {};
   std::size_t head_have_ = 0, head_need_ = 0;
   std::uint64_t left_ = 0;  // bytes left in the current raw run or inflated stream
 };

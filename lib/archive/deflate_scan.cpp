@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "lib/archive/le_bytes.h"
+
 namespace uha {
 namespace {
 
@@ -36,18 +38,19 @@ class Compare : public ByteSink {
 };
 
 // The settings in the order worth trying: zlib's defaults and the common levels first.
-std::vector<DeflateParams> SearchOrder() {
+std::vector<DeflateParams> SearchOrder(std::uint8_t window) {
   std::vector<DeflateParams> order;
   for (std::uint8_t mem : {8, 9}) {
     for (std::uint8_t strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED}) {
       for (std::uint8_t level : {6, 9, 5, 4, 7, 8, 1, 2, 3}) {
         // Levels 1 to 3 take no notice of the filtered strategy.
-        if (strategy == Z_DEFAULT_STRATEGY || level >= 4) order.push_back({level, mem, 15, strategy});
+        if (strategy == Z_DEFAULT_STRATEGY || level >= 4)
+          order.push_back({level, mem, window, strategy});
       }
     }
   }
-  order.push_back({6, 8, 15, Z_HUFFMAN_ONLY});
-  order.push_back({6, 8, 15, Z_RLE});
+  order.push_back({6, 8, window, Z_HUFFMAN_ONLY});
+  order.push_back({6, 8, window, Z_RLE});
   return order;
 }
 
@@ -80,6 +83,10 @@ class RecipeBuilder {
 
   // Handles the stream at `start`; false when none is there. `end` is where it stops.
   bool Stream(std::size_t start, std::size_t& end);
+  // Handles the IDAT chunks of a PNG image, file bytes [start, end), whose data joined is `zlib`;
+  // `chunk_size` is 0 when they are not laid out as IdatLayout describes.
+  void Idat(std::size_t start, std::size_t end, const std::vector<std::uint8_t>& zlib,
+            std::uint32_t chunk_size);
   std::vector<std::uint8_t> Finish();
 
  private:
@@ -96,19 +103,70 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   if (!Inflate(file_, start, end, inflated_)) return false;
   const std::size_t size = end - start;
   DeflateParams params = last_;
+  GnuParams gnu;
   const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
-  if (!search || !FindParams(file_.data() + start, size, inflated_, params)) {
+  const bool zlib = search && FindParams(file_.data() + start, size, inflated_, params);
+  // GNU gzip and Info-ZIP zip write their own streams, zlib cannot make them.
+  const bool gnu_found = !zlib && search && inflated_.size() <= kMaxGnuInflated &&
+                         GnuFindParams(inflated_.data(), inflated_.size(), file_.data() + start,
+                                       size, &gnu);
+  if (!zlib && !gnu_found) {
     stats_.kept += size;
     ++failures_;
     return true;
   }
   AppendRaw(recipe_, file_.data() + done_, start - done_);
-  AppendDeflate(recipe_, params, inflated_, size);
+  if (zlib) {
+    AppendDeflate(recipe_, params, inflated_, size);
+    last_ = params;
+  } else {
+    AppendGnu(recipe_, gnu, inflated_, size);
+    stats_.gnu += size;
+  }
   done_ = end;
-  last_ = params;
   any_ = true;
   stats_.reproduced += size;
   return true;
+}
+
+void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<std::uint8_t>& zlib,
+                         std::uint32_t chunk_size) {
+  // A zlib header with deflate, no preset dictionary, and a window zlib can be asked for (libpng
+  // writes 256 bytes where zlib uses 512, with the same output).
+  const unsigned cinfo = zlib[0] >> 4;
+  if ((zlib[0] & 0x0F) != Z_DEFLATED || (zlib[1] & 0x20) || cinfo > 7) return;
+  std::size_t deflate_end = 0;
+  const std::size_t deflated = zlib.size() - 6;
+  if (!Inflate(zlib, 2, deflate_end, inflated_) || deflate_end != zlib.size() - 4 ||
+      GetBe32(&zlib[deflate_end]) !=
+          adler32(1, inflated_.data(), static_cast<uInt>(inflated_.size()))) {
+    stats_.kept += deflated;
+    stats_.png_kept += deflated;
+    return;
+  }
+  // libpng's defaults: level 6, filtered, memory level 8.
+  DeflateParams params{6, 8, static_cast<std::uint8_t>(std::max(cinfo + 8, 9u)), Z_FILTERED};
+  std::vector<std::uint8_t> record;
+  if (chunk_size != 0 && deflated >= kMinDeflated &&
+      FindParams(&zlib[2], deflated, inflated_, params)) {
+    IdatLayout layout{{zlib[0], zlib[1]}, chunk_size};
+    AppendIdat(record, params, layout, inflated_, deflated);
+  }
+  // The chunk framing is checked whole, as the extractor will rebuild it.
+  Compare compare(file_.data() + start, end - start);
+  RecipeDecoder check(compare);
+  if (record.empty() || !check.Put(record.data(), record.size()).ok() || !check.End().ok() ||
+      !compare.whole()) {
+    stats_.kept += deflated;
+    stats_.png_kept += deflated;
+    return;
+  }
+  AppendRaw(recipe_, file_.data() + done_, start - done_);
+  recipe_.insert(recipe_.end(), record.begin(), record.end());
+  done_ = end;
+  any_ = true;
+  stats_.reproduced += deflated;
+  stats_.png += deflated;
 }
 
 std::vector<std::uint8_t> RecipeBuilder::Finish() {
@@ -154,15 +212,44 @@ void ScanZip(const std::vector<std::uint8_t>& f, RecipeBuilder& builder) {
   }
 }
 
+// The run of IDAT chunks of a PNG image, when it is laid out as IdatLayout describes.
+void ScanPng(const std::vector<std::uint8_t>& f, RecipeBuilder& builder) {
+  static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (f.size() < 8 || std::memcmp(f.data(), kSignature, 8) != 0) return;
+  std::size_t at = 8, start = 0;
+  std::vector<std::uint8_t> zlib;
+  std::uint32_t chunk_size = 0;
+  bool in_run = false, uniform = true, shorter = false;
+  while (f.size() - at >= 12) {
+    const std::uint32_t length = GetBe32(&f[at]);
+    const bool idat = std::memcmp(&f[at + 4], "IDAT", 4) == 0;
+    if (length > f.size() - at - 12) return;
+    if (!idat && in_run) break;
+    if (idat) {
+      if (!in_run) {
+        in_run = true;
+        start = at;
+        chunk_size = length;
+      }
+      // Only the last chunk may be shorter: other layouts are kept as they are.
+      if (shorter || length == 0 || length > chunk_size) uniform = false;
+      shorter = length < chunk_size;
+      zlib.insert(zlib.end(), &f[at + 8], &f[at + 8] + length);
+    }
+    at += 12 + length;
+  }
+  if (zlib.size() >= 6) builder.Idat(start, at, zlib, uniform ? chunk_size : 0);
+}
+
 }  // namespace
 
 bool FindParams(const std::uint8_t* deflated, std::size_t deflated_size,
                 const std::vector<std::uint8_t>& inflated, DeflateParams& params) {
-  static const std::vector<DeflateParams> kOrder = SearchOrder();
+  const std::vector<DeflateParams> order = SearchOrder(params.window_bits);
   Redeflater deflater;
   const DeflateParams first = params;
-  for (std::size_t i = 0; i <= kOrder.size(); ++i) {
-    const DeflateParams p = i == 0 ? first : kOrder[i - 1];
+  for (std::size_t i = 0; i <= order.size(); ++i) {
+    const DeflateParams p = i == 0 ? first : order[i - 1];
     if (i > 0 && std::memcmp(&p, &first, sizeof p) == 0) continue;
     Compare compare(deflated, deflated_size);
     Status st = deflater.Start(p, compare);
@@ -180,6 +267,8 @@ std::vector<std::uint8_t> MakeRecipe(const std::vector<std::uint8_t>& file, Defl
   RecipeBuilder builder(file, stats);
   if (file.size() >= 2 && file[0] == 0x1F && file[1] == 0x8B) {
     ScanGzip(file, builder);
+  } else if (file.size() >= 8 && file[0] == 0x89 && file[1] == 'P') {
+    ScanPng(file, builder);
   } else {
     ScanZip(file, builder);
   }

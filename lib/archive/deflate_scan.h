@@ -1,5 +1,6 @@
-// Packing side of deflate recompression: finds the deflate streams of zip entries and gzip members
-// in a file, inflates them, and searches zlib's settings for ones that give the same bytes back.
+// Packing side of deflate recompression: finds the deflate streams of zip entries, gzip members and
+// PNG image data in a file, inflates them, and searches zlib's settings for ones that give the
+// same bytes back.
 #pragma once
 
 #include <cstddef>
@@ -13,10 +14,13 @@ namespace uha {
 struct DeflateStats {
   std::uint64_t reproduced = 0;  // deflate bytes the extractor rebuilds from inflated data
   std::uint64_t kept = 0;        // deflate bytes found but stored as they are
+  std::uint64_t gnu = 0;         // of `reproduced`, rebuilt by the GNU engine
+  std::uint64_t png = 0;         // of `reproduced`, PNG image data
+  std::uint64_t png_kept = 0;    // of `kept`, PNG image data
 };
 
-// The settings, tried in a fixed order with `params` first, that deflate `inflated` into exactly
-// `deflated`; on success `params` holds them.
+// The settings, tried in a fixed order with `params` first (all with its window), that deflate
+// `inflated` into exactly `deflated`; on success `params` holds them.
 bool FindParams(const std::uint8_t* deflated, std::size_t deflated_size,
                 const std::vector<std::uint8_t>& inflated, DeflateParams& params);
 

@@ -22,4 +22,12 @@ inline std::uint64_t Get64(const std::uint8_t* p) {
   return v;
 }
 
+// PNG's fields are big-endian.
+inline void PutBe32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+inline std::uint32_t GetBe32(const std::uint8_t* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (p[2] << 8) | p[3];
+}
+
 }  // namespace uha

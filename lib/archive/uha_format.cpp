@@ -195,7 +195,7 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
     const std::uint8_t* p = bytes.data() + pos;
     const std::size_t name_size = p[2] | (std::size_t{p[3]} << 8);
     if (p[0] > static_cast<std::uint8_t>(EntryKind::kDirectory)) return Bad("entry kind");
-    if (p[1] > static_cast<std::uint8_t>(Coding::kDeflateRecipe)) return Bad("entry coding");
+    if (p[1] > static_cast<std::uint8_t>(Coding::kX86)) return Bad("entry coding");
     if (bytes.size() - pos - kEntryFixedSize < name_size) return Bad("entry name cut short");
     Entry e;
     e.kind = static_cast<EntryKind>(p[0]);
@@ -206,7 +206,8 @@ Status DecodeTable(const Header& h, const std::vector<std::uint8_t>& bytes, Tabl
     if (e.mtime > kMaxFileTime) return Bad("entry time out of range");
     e.coding = static_cast<Coding>(p[1]);
     e.stored_size = Get64(p + 28);
-    if (e.coding == Coding::kPlain && e.stored_size != e.size) return Bad("entry stored size");
+    if (e.coding != Coding::kDeflateRecipe && e.stored_size != e.size)
+      return Bad("entry stored size");
     e.name.assign(reinterpret_cast<const char*>(p + kEntryFixedSize), name_size);
     if (e.kind == EntryKind::kDirectory) {
       if (directories != i || e.size != 0 || e.coding != Coding::kPlain)

@@ -21,8 +21,9 @@ constexpr std::uint32_t kMaxDictSize = 128u << 20;
 
 enum class Filter : std::uint8_t { kLzma2 = 0, kX86Lzma2 = 1 };
 enum class EntryKind : std::uint8_t { kFile = 0, kDirectory = 1 };
-// How a file's bytes stand in its block: as they are, or as a recipe (deflate_recipe.h).
-enum class Coding : std::uint8_t { kPlain = 0, kDeflateRecipe = 1 };
+// How a file's bytes stand in its block: as they are, as a recipe (deflate_recipe.h), or as x86
+// code with its call targets converted (x86_filter.h).
+enum class Coding : std::uint8_t { kPlain = 0, kDeflateRecipe = 1, kX86 = 2 };
 
 // Windows attribute bits kept in the archive; others are dropped on both sides.
 constexpr std::uint32_t kAttrReadOnly = 0x01;

@@ -41,5 +41,6 @@ void __throw_bad_array_new_length() { Abandon(); }
 void __throw_length_error(const char*) { Abandon(); }
 void __throw_logic_error(const char*) { Abandon(); }
 void __throw_out_of_range_fmt(const char*, ...) { Abandon(); }
+void __throw_bad_function_call() { Abandon(); }
 void __glibcxx_assert_fail(const char*, int, const char*, const char*) noexcept { Abandon(); }
 }  // namespace std

@@ -307,3 +307,179 @@ TEST_F(RecipeTest, RecipesThatDoNotGiveTheOriginalBackAreRefused) {
     EXPECT_FALSE(fs::exists(base_ / "out" / "f.bin")) << what;
   }
 }
+
+namespace {
+
+// A program: on such data zlib's choices part from GNU gzip's (on text they often agree).
+Bytes Program() { return ReadAll("/bin/ls"); }
+
+// Filtered rows of an RGBA image: smooth gradients with noise, as icons have them.
+Bytes ImageRows(int width, int height, unsigned seed) {
+  std::mt19937 rng(seed);
+  Bytes rows;
+  for (int y = 0; y < height; ++y) {
+    rows.push_back(static_cast<std::uint8_t>(y % 5));
+    for (int x = 0; x < width * 4; ++x)
+      rows.push_back(
+          static_cast<std::uint8_t>((x * 3 + y * 7) / 5 + (rng() % 13 == 0 ? rng() : 0)));
+  }
+  return rows;
+}
+
+void Be32(Bytes& out, std::uint32_t v) {
+  std::uint8_t b[4];
+  PutBe32(b, v);
+  out.insert(out.end(), b, b + 4);
+}
+
+void Chunk(Bytes& png, const char* type, const Bytes& data) {
+  Bytes body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  Be32(png, static_cast<std::uint32_t>(data.size()));
+  png.insert(png.end(), body.begin(), body.end());
+  Be32(png, Crc32(body.data(), body.size()));
+}
+
+// A PNG whose zlib stream is cut into IDAT chunks of the given sizes, the last size repeated.
+Bytes Png(const Bytes& zlib, const std::vector<std::size_t>& sizes) {
+  Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Chunk(png, "IHDR", {0, 0, 0, 100, 0, 0, 0, 40, 8, 6, 0, 0, 0});
+  std::size_t at = 0;
+  for (std::size_t i = 0; at < zlib.size(); ++i) {
+    const std::size_t n = std::min(sizes[std::min(i, sizes.size() - 1)], zlib.size() - at);
+    Chunk(png, "IDAT", Bytes(zlib.begin() + at, zlib.begin() + at + n));
+    at += n;
+  }
+  Chunk(png, "IEND", {});
+  return png;
+}
+
+Bytes ZlibStream(const Bytes& rows, int level, int window, int strategy = Z_FILTERED) {
+  Bytes z = ZlibDeflate(rows, level, window, 8, strategy);
+  EXPECT_FALSE(z.empty());
+  return z;
+}
+
+}  // namespace
+
+TEST_F(RecipeTest, PngImageDataComesBackChunkForChunk) {
+  const Bytes rows = ImageRows(100, 40, 80);
+  // libpng's smallest window: zlib is asked for 512 bytes, the header claims 256.
+  Bytes narrow = ZlibStream(rows, 6, 9);
+  const unsigned level_bits = narrow[1] & 0xE0u;
+  narrow[0] = 0x08;
+  narrow[1] = static_cast<std::uint8_t>(level_bits | (31 - (0x0800u + level_bits) % 31));
+  const Bytes plain = ZlibStream(rows, 6, 15);
+  std::size_t divisor = 2;
+  while (plain.size() % divisor != 0) ++divisor;
+  struct Case {
+    const char* name;
+    Bytes png;
+    bool rebuilt;
+  };
+  std::vector<Case> cases = {
+      {"window 256", Png(narrow, {8192}), true},
+      {"one chunk, level 9 default", Png(ZlibStream(rows, 9, 15, Z_DEFAULT_STRATEGY), {1 << 20}),
+       true},
+      {"chunks of 1000", Png(plain, {1000}), true},
+      {"last chunk full", Png(plain, {plain.size() / divisor}), true},
+      {"chunks of 1", Png(ZlibStream(rows, 6, 12), {1}), true},
+      {"uneven chunks", Png(plain, {1000, 999}), false},
+      {"memory level 1", Png(ZlibDeflate(rows, 6, 15, 1, Z_FILTERED), {8192}), false},
+  };
+  for (int window = 9; window <= 15; ++window)
+    cases.push_back({"window", Png(ZlibStream(rows, 6, window), {512}), true});
+  Bytes bad_adler = ZlibStream(rows, 6, 15);
+  bad_adler.back() ^= 1;
+  cases.push_back({"wrong Adler-32", Png(bad_adler, {4096}), false});
+  for (const Case& c : cases) {
+    fs::remove_all(base_ / "in");
+    WriteAll(base_ / "in" / "icon.png", c.png);
+    ExpectRoundTrip();
+    EXPECT_EQ(summary_.deflate.reproduced > 0, c.rebuilt) << c.name;
+    EXPECT_EQ(summary_.deflate.kept > 0, !c.rebuilt) << c.name;
+  }
+}
+
+TEST_F(RecipeTest, GnuRecipesWithWrongFieldsAreRefused) {
+  WriteAll(base_ / "src" / "a", Program());
+  ASSERT_EQ(std::system(("gzip -n -9 '" + (base_ / "src" / "a").string() + "'").c_str()), 0);
+  const Bytes original = ReadAll(base_ / "src" / "a.gz");
+  DeflateStats stats;
+  const Bytes good = MakeRecipe(original, stats);
+  ASSERT_FALSE(good.empty());
+  const std::size_t at = kRawHeadSize + Get64(good.data() + 1);  // after the gzip header
+  ASSERT_EQ(good[at], kRecipeGnu);
+  ASSERT_TRUE(Extract(RecipeArchive(good, original)).ok());
+  auto changed = [&](std::size_t offset, std::uint32_t value, int bytes = 1) {
+    Bytes r = good;
+    for (int i = 0; i < bytes; ++i)
+      r[at + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    return r;
+  };
+  const std::pair<const char*, Bytes> cases[] = {
+      {"other level", changed(1, 1)},
+      {"level 0", changed(1, 0)},
+      {"level 10", changed(1, 10)},
+      {"tail 3", changed(2, 3)},
+      {"guard 2", changed(3, 2)},
+      {"inflated size beyond the bound", changed(4, kMaxGnuInflated + 1, 4)},
+      {"inflated size huge", changed(8, 0xFFFFFFFFu, 4)},
+      {"deflated size", changed(12, good[at + 12] ^ 1)},
+  };
+  for (const auto& [what, recipe] : cases) {
+    const Status st = Extract(RecipeArchive(recipe, original));
+    EXPECT_FALSE(st.ok()) << what;
+    EXPECT_FALSE(fs::exists(base_ / "out" / "f.bin")) << what;
+  }
+}
+
+TEST_F(RecipeTest, ImageDataRecipesWithWrongFieldsAreRefused) {
+  const Bytes original = Png(ZlibStream(ImageRows(64, 64, 90), 6, 13), {4000});
+  DeflateStats stats;
+  const Bytes good = MakeRecipe(original, stats);
+  ASSERT_FALSE(good.empty());
+  const std::size_t at = kRawHeadSize + Get64(good.data() + 1);  // after the PNG's first chunks
+  ASSERT_EQ(good[at], kRecipePngIdat);
+  ASSERT_TRUE(Extract(RecipeArchive(good, original)).ok());
+  auto changed = [&](std::size_t offset, std::uint32_t value, int bytes = 1) {
+    Bytes r = good;
+    for (int i = 0; i < bytes; ++i)
+      r[at + offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    return r;
+  };
+  const std::pair<const char*, Bytes> cases[] = {
+      {"window", changed(3, 12)},
+      {"zlib header", changed(21, good[at + 21] ^ 0x10)},
+      {"chunk size", changed(23, 3999, 4)},
+      {"chunk size 0", changed(23, 0, 4)},
+      {"chunk size beyond PNG's", changed(23, 0x80000000u, 4)},
+      {"deflated size", changed(13, 0xFFFFFFFFu, 4)},
+      {"deflated size beyond any entry", changed(17, 0xFFFFFFFFu, 4)},
+      {"unknown record", changed(0, 3)},
+  };
+  for (const auto& [what, recipe] : cases) {
+    const Status st = Extract(RecipeArchive(recipe, original));
+    EXPECT_FALSE(st.ok()) << what;
+    EXPECT_FALSE(fs::exists(base_ / "out" / "f.bin")) << what;
+  }
+}
+
+TEST_F(RecipeTest, StreamsOfGnuGzipAndInfoZipAndConvertedProgramsComeBack) {
+  const fs::path src = base_ / "src";
+  WriteAll(src / "a.class", Program());
+  WriteAll(src / "b.txt", ClassLike(300000, 101));
+  const std::string dir = (base_ / "in").string();
+  for (int level = 1; level <= 9; ++level) {
+    const std::string l = std::to_string(level);
+    const std::string cmd = "cd '" + src.string() + "' && gzip -n -" + l + " -c a.class > '" + dir +
+                            "/a" + l + ".class.gz' && zip -q -X -" + l + " '" + dir + "/z" + l +
+                            ".jar' a.class b.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  }
+  fs::copy_file("/bin/true", base_ / "in" / "true");  // a program stored converted beside them
+  ExpectRoundTrip();
+  EXPECT_EQ(summary_.x86_converted, 1u);
+  EXPECT_GT(summary_.deflate.gnu, summary_.deflate.reproduced / 2);
+  EXPECT_EQ(summary_.deflate.kept, 0u);
+}

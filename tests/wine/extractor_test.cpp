@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "shared/kelvamo_product.h"
 #include "tests/wine/test_files.h"
 #include "tests/wine/unix_links.h"
+#include "lib/archive/deflate_recipe.h"
 #include "lib/archive/windows_upcase.h"
 
 using kelvamo::kArchiveName;
@@ -257,6 +260,7 @@ struct HandEntry {
   std::string data;
   std::uint64_t mtime = 133485408000000000ull;  // 2024-01-01
   bool bad_crc = false;
+  std::string recipe_of = {};  // when set, `data` is a recipe (coding 1) that must give this back
 };
 
 std::uint32_t Crc32(const std::string& bytes) {
@@ -290,8 +294,11 @@ std::string HandMadeArchive(const std::vector<HandEntry>& files) {
   std::string content, entries;
   for (const HandEntry& f : files) {
     content += f.data;
-    entries += Le(0, 2) + Le(f.name.size(), 2) + Le(0, 4) + Le(f.data.size(), 8) + Le(f.mtime, 8) +
-               Le(Crc32(f.data) ^ (f.bad_crc ? 1 : 0), 4) + Le(f.data.size(), 8) + f.name;
+    const bool recipe = !f.recipe_of.empty();
+    const std::string& original = recipe ? f.recipe_of : f.data;
+    entries += Le(recipe ? 0x100 : 0, 2) + Le(f.name.size(), 2) + Le(0, 4) +
+               Le(original.size(), 8) + Le(f.mtime, 8) +
+               Le(Crc32(original) ^ (f.bad_crc ? 1 : 0), 4) + Le(f.data.size(), 8) + f.name;
   }
   const std::string stream = content.empty() ? "" : StoredLzma2(content);
   const std::string table = files.empty()
@@ -389,6 +396,63 @@ TEST(Extractor, KeepsTheInstalledFileWhenItsReplacementFailsItsChecksum) {
   EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "temporary file left: " << fd.cFileName;
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
   RemoveTree(folder);
+}
+
+class Collect : public uha::ByteSink {
+ public:
+  uha::Status Put(const std::uint8_t* data, std::size_t size) override {
+    bytes.append(reinterpret_cast<const char*>(data), size);
+    return {};
+  }
+  std::string bytes;
+};
+
+TEST(Extractor, ARecipeGivingOtherBytesIsAnErrorAndLeavesNoFile) {
+  UseHiddenConsole(80);
+  std::vector<std::uint8_t> text;
+  for (int i = 0; text.size() < 100000; ++i) {
+    const std::string line = "row " + std::to_string(i * 7919 % 100003) + " of the table;\n";
+    text.insert(text.end(), line.begin(), line.end());
+  }
+  const uha::DeflateParams zlib{6, 8, 15, 1};
+  Collect zlib_stream, gnu_stream;
+  uha::Redeflater deflater;
+  ASSERT_TRUE(deflater.Start(zlib, zlib_stream).ok());
+  ASSERT_TRUE(deflater.Feed(text.data(), text.size()).ok() && deflater.Finish().ok());
+  std::size_t read = 0;
+  ASSERT_TRUE(uha::GnuDeflateStream(
+      [&](std::uint8_t* buf, std::size_t max) {
+        const std::size_t n = std::min(max, text.size() - read);
+        std::memcpy(buf, text.data() + read, n);
+        read += n;
+        return n;
+      },
+      [&](const std::uint8_t* buf, std::size_t n) { return gnu_stream.Put(buf, n).ok(); },
+      uha::GnuParams{}));
+  // Each recipe made right, then one setting changed: `at` is its offset in the record.
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> recipe;
+    std::size_t at;
+  } cases[] = {{"zlib level", {}, 1}, {"IDAT chunk size", {}, 24}, {"GNU level", {}, 1}};
+  uha::AppendDeflate(cases[0].recipe, zlib, text, zlib_stream.bytes.size());
+  uha::AppendIdat(cases[1].recipe, zlib, uha::IdatLayout{{0x78, 0x9C}, 4096}, text,
+                  zlib_stream.bytes.size());
+  uha::AppendGnu(cases[2].recipe, uha::GnuParams{}, text, gnu_stream.bytes.size());
+  for (Case& c : cases) {
+    Collect original;
+    uha::RecipeDecoder decoder(original);
+    ASSERT_TRUE(decoder.Put(c.recipe.data(), c.recipe.size()).ok() && decoder.End().ok()) << c.what;
+    c.recipe[c.at] ^= 2;
+    HandEntry bad = {"rebuilt.txt", std::string(c.recipe.begin(), c.recipe.end())};
+    bad.recipe_of = original.bytes;
+    std::string folder;
+    const ExtractorRun run = RunOn("uharc-recipe", {bad}, &folder);
+    EXPECT_NE(run.exit_code, 0u) << c.what;
+    EXPECT_EQ(run.last_row.rfind("UHARC: ", 0), 0u) << c.what << ": " << run.last_row;
+    EXPECT_FALSE(Exists(folder + "rebuilt.txt")) << c.what;
+    RemoveTree(folder);
+  }
 }
 
 // Names Windows (and Wine) take for one file, by case beyond A to Z or through an 8.3 alias: the
