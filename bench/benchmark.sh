@@ -58,19 +58,32 @@ PY
   find /usr/share/icons -type f -name '*.png' | sort | take "$tree/images" 8
   find /usr/share/doc -type f ! -name '*.gz' | sort | take "$tree/doc" 4
   # Deflate streams of other encoders: GNU gzip and Info-ZIP zip at every level, 7-Zip's deflate.
-  local src=$tree/../stream-src level
-  rm -rf "$src" && mkdir -p "$src" "$tree/streams"
-  find /usr/share/perl5 -type f -name '*.pm' | sort | take "$src/text" 1
-  find /usr/bin -maxdepth 1 -type f -size +100k -size -400k | sort | take "$src/bin" 1
+  # Each archive packs files of its own (every 22nd file from its own offset), so no two hold the
+  # same content and the tree gains nothing from one stream repeating another once inflated.
+  local src=$tree/../stream-src level slot=0
+  mkdir -p "$tree/streams"
+  stream_src() {
+    rm -rf "$src" && mkdir -p "$src"
+    find /usr/share/perl /usr/share/perl5 -type f -name '*.pm' | sort | awk -v k="$slot" 'NR % 22 == k' | take "$src/text" 1
+    find /usr/bin /usr/sbin -maxdepth 1 -type f -size +20k -size -400k | sort |
+      awk -v k="$slot" 'NR % 22 == k' | take "$src/bin" 1
+    slot=$((slot + 1))
+  }
   for level in 1 2 3 4 5 6 7 8 9; do
+    stream_src
     (cd "$src" && tar -cf - --sort=name . | gzip -n -$level > "$tree/streams/gzip$level.tar.gz")
+    stream_src
     (cd "$src" && zip -q -X -r -$level "$tree/streams/zip$level.zip" .)
   done
   for mx in 5 9; do
+    stream_src
     (cd "$src" && 7z a -tzip -mx$mx "$tree/streams/7z$mx.zip" . >/dev/null)
+    stream_src
     (cd "$src" && tar -cf - --sort=name . | 7z a -tgzip -mx$mx -si "$tree/streams/7z$mx.tar.gz" >/dev/null)
   done
   rm -rf "$src"
+  # A product tree has its application at the top, as the packer asks.
+  cp "$(find "$pe" -type f -name '*.exe' | sort | head -n 1)" "$tree/kelvamo.exe"
 }
 
 TREE=${1:-$WORK/tree}
