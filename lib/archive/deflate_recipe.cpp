@@ -213,41 +213,29 @@ Status RecipeDecoder::GnuHeadDone() {
       head_[3] > 1) {
     return Bad("deflate settings out of range");
   }
-  gnu_ = {head_[1], static_cast<GnuTail>(head_[2]), head_[3] == 1};
+  const GnuParams params{head_[1], static_cast<GnuTail>(head_[2]), head_[3] == 1};
   left_ = Get64(head_ + 4);
-  if (left_ > kMaxGnuInflated) return Bad("deflate stream too large");
   counted_.left = Get64(head_ + 12);
   counted_.out = &out_;
-  gnu_in_.clear();
-  gnu_in_.reserve(static_cast<std::size_t>(left_));
+  gnu_status_ = {};
+  const WriteFn write = [this](const std::uint8_t* buf, std::size_t n) {
+    gnu_status_ = counted_.Put(buf, n);
+    return gnu_status_.ok();
+  };
+  if (!gnu_.Start(params, write)) return Bad("deflate settings out of range");
   phase_ = Phase::kInflated;
   return left_ == 0 ? StreamDone() : Status{};
 }
 
-namespace {
-
-// Runs the GNU engine over the whole inflated stream.
-Status RunGnu(const std::vector<std::uint8_t>& in, const GnuParams& params, ByteSink& out) {
-  std::size_t pos = 0;
-  Status st;
-  const ReadFn read = [&](std::uint8_t* buf, std::size_t max) {
-    const std::size_t n = std::min(max, in.size() - pos);
-    std::memcpy(buf, in.data() + pos, n);
-    pos += n;
-    return n;
-  };
-  const WriteFn write = [&](const std::uint8_t* buf, std::size_t n) {
-    st = out.Put(buf, n);
-    return st.ok();
-  };
-  if (!GnuDeflateStream(read, write, params) && st.ok()) st = Status::Fail("deflate failed");
-  return st;
-}
-
-}  // namespace
-
 Status RecipeDecoder::StreamDone() {
-  Status st = head_[0] == kRecipeGnu ? RunGnu(gnu_in_, gnu_, counted_) : deflater_.Finish();
+  Status st;
+  if (head_[0] == kRecipeGnu) {
+    const bool done = gnu_.Finish();
+    st = gnu_status_;
+    if (st.ok() && !done) st = Status::Fail("deflate failed");
+  } else {
+    st = deflater_.Finish();
+  }
   if (st.ok() && counted_.left != 0) return Bad("rebuilt deflate stream shorter than recorded");
   if (st.ok() && head_[0] == kRecipePngIdat) {
     std::uint8_t sum[4];
@@ -288,10 +276,12 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
         break;
       case Phase::kInflated:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        if (head_[0] == kRecipeGnu)
-          gnu_in_.insert(gnu_in_.end(), data, data + take);
-        else
+        if (head_[0] == kRecipeGnu) {
+          gnu_.Feed(data, take);
+          st = gnu_status_;
+        } else {
           st = deflater_.Feed(data, take);
+        }
         if (head_[0] == kRecipePngIdat)
           adler_ = static_cast<std::uint32_t>(adler32(adler_, data, static_cast<uInt>(take)));
         left_ -= take;

@@ -40,9 +40,6 @@ constexpr std::size_t kRawHeadSize = 9;
 constexpr std::size_t kDeflateHeadSize = 21;
 constexpr std::size_t kIdatHeadSize = kDeflateHeadSize + 6;
 constexpr std::size_t kGnuHeadSize = 20;
-// The GNU engine pulls its input as it goes, so the extractor holds such a stream's inflated bytes
-// whole: this bound keeps that within the extractor's memory.
-constexpr std::size_t kMaxGnuInflated = std::size_t{4} << 20;
 
 // How a PNG image's zlib stream (header, deflate data, Adler-32) is cut into IDAT chunks: every
 // chunk holds chunk_size bytes of it but the last, which holds the rest (1 to chunk_size bytes).
@@ -130,8 +127,8 @@ class RecipeDecoder {
   IdatFramer framer_;
   Redeflater deflater_;
   std::uint32_t adler_ = 1;  // of the inflated bytes of an IDAT record
-  GnuParams gnu_;
-  std::vector<std::uint8_t> gnu_in_;  // the inflated bytes of a gnu record
+  GnuDeflater gnu_;
+  Status gnu_status_;  // what the sink said of the gnu engine's last output
   Phase phase_ = Phase::kTag;
   std::uint8_t head_[kIdatHeadSize] = {};
   std::size_t head_have_ = 0, head_need_ = 0;

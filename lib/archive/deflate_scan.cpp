@@ -107,7 +107,7 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
   const bool zlib = search && FindParams(file_.data() + start, size, inflated_, params);
   // GNU gzip and Info-ZIP zip write their own streams, zlib cannot make them.
-  const bool gnu_found = !zlib && search && inflated_.size() <= kMaxGnuInflated &&
+  const bool gnu_found = !zlib && search &&
                          GnuFindParams(inflated_.data(), inflated_.size(), file_.data() + start,
                                        size, &gnu);
   if (!zlib && !gnu_found) {

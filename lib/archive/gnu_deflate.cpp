@@ -7,7 +7,7 @@
 namespace uha {
 namespace {
 
-// Engine geometry; every constant here influences the produced bytes.
+// GnuEngine geometry; every constant here influences the produced bytes.
 constexpr unsigned kWSize = 0x8000, kWMask = kWSize - 1;
 constexpr unsigned kHashBits = 15, kHashSize = 1u << kHashBits, kHashMask = kHashSize - 1;
 constexpr unsigned kHShift = (kHashBits + 2) / 3;
@@ -111,67 +111,105 @@ struct TreeDesc {
   int extraBase, elems, maxLength, maxCode;
 };
 
-class Engine {
+}  // namespace
+
+class GnuEngine {
  public:
-  Engine(const ReadFn& in, const WriteFn& out, int level)
-      : in_(in), out_(out), level_(level), cfg_(kConfig[level]) {}
+  GnuEngine(const WriteFn& out, const GnuParams& p)
+      : out_(out), level_(p.level), cfg_(kConfig[p.level]), tail_(p.tail), endGuard_(p.endGuard) {}
 
-  bool Run() {
-    InitMatcher();
-    InitBlock();
-    if (level_ <= 3)
-      DeflateFast();
-    else
-      DeflateLazy();
-    FlushOut();
-    return !aborted_;
+  // Input arrives in pieces of any size; the engine runs as far as it can on each and keeps its
+  // place, so its output never depends on how the input was cut.
+  void Feed(const uint8_t* data, size_t n) {
+    in_ = data;
+    inLeft_ = n;
+    Pump();
   }
-
-  GnuTail tail = GnuTail::Zeroed;
-  bool endGuard = true;
+  bool Finish() {
+    ended_ = true;
+    inLeft_ = 0;
+    Pump();
+    return phase_ == Phase::kDone && !aborted_;
+  }
 
  private:
+  enum class Phase { kFirstRead, kFirstFill, kRunning, kDone };
+
+  void Pump() {
+    if (phase_ == Phase::kFirstRead) {
+      if (!Fill(0, 2 * kWSize)) return;
+      lookahead_ = fillGot_;
+      eof_ = lookahead_ == 0;
+      phase_ = Phase::kFirstFill;
+    }
+    if (phase_ == Phase::kFirstFill) {
+      while (lookahead_ < kMinLookahead && !eof_) {
+        if (!FillWindow()) return;
+      }
+      if (lookahead_ != 0) {
+        insH_ = 0;
+        for (unsigned j = 0; j < kMinMatch - 1; j++) UpdateHash(window_[j]);
+      }
+      InitBlock();
+      prevLength_ = kMinMatch - 1;
+      matchLength_ = level_ <= 3 ? 0 : kMinMatch - 1;
+      phase_ = Phase::kRunning;
+    }
+    while (phase_ == Phase::kRunning) {
+      while (lookahead_ < kMinLookahead && !eof_) {
+        if (!FillWindow()) return;
+      }
+      if (lookahead_ == 0) {
+        if (level_ > 3 && matchAvailable_) Tally(0, window_[strstart_ - 1]);
+        FlushBlock(true);
+        phase_ = Phase::kDone;
+      } else if (!(level_ <= 3 ? FastStep() : LazyStep())) {
+        phase_ = Phase::kDone;
+      }
+    }
+    FlushOut();
+  }
+
   // ---- input window -------------------------------------------------
-  size_t Read(uint8_t* buf, size_t max) {
-    size_t got = 0;  // a regular file read returns all it can
-    while (got < max) {
-      size_t n = in_(buf + got, max - got);
-      if (n == 0) break;
-      got += n;
+  // Copies input to window_[at...] until `want` bytes are there or the input has ended; false
+  // while it waits for more. The count is left in fillGot_.
+  bool Fill(unsigned at, unsigned want) {
+    if (!filling_) {
+      filling_ = true;
+      fillGot_ = 0;
     }
-    return got;
+    const size_t k = std::min<size_t>(want - fillGot_, inLeft_);
+    if (k) std::memcpy(window_ + at + fillGot_, in_, k);
+    in_ += k;
+    inLeft_ -= k;
+    fillGot_ += unsigned(k);
+    if (fillGot_ < want && !ended_) return false;
+    filling_ = false;
+    return true;
   }
 
-  void InitMatcher() {
-    lookahead_ = unsigned(Read(window_, 2 * kWSize));
-    if (lookahead_ == 0) {
-      eof_ = true;
-      return;
+  // Slides the window when due, then reads all it can into the free part; false while waiting.
+  bool FillWindow() {
+    if (!filling_) {
+      if (strstart_ >= kWSize + kMaxDist) {
+        std::memcpy(window_, window_ + kWSize, kWSize);  // upper half stays: stale bytes matter
+        matchStart_ -= kWSize;
+        strstart_ -= kWSize;
+        blockStart_ -= long(kWSize);
+        for (auto& h : head_) h = uint16_t(h >= kWSize ? h - kWSize : 0);
+        for (auto& h : prev_) h = uint16_t(h >= kWSize ? h - kWSize : 0);
+      }
+      fillAt_ = strstart_ + lookahead_;
+      fillWant_ = 2 * kWSize - lookahead_ - strstart_;
     }
-    while (lookahead_ < kMinLookahead && !eof_) FillWindow();
-    insH_ = 0;
-    for (unsigned j = 0; j < kMinMatch - 1; j++) UpdateHash(window_[j]);
-  }
-
-  void FillWindow() {
-    unsigned more = 2 * kWSize - lookahead_ - strstart_;
-    if (strstart_ >= kWSize + kMaxDist) {
-      std::memcpy(window_, window_ + kWSize, kWSize);  // upper half stays: stale bytes matter
-      matchStart_ -= kWSize;
-      strstart_ -= kWSize;
-      blockStart_ -= long(kWSize);
-      for (auto& h : head_) h = uint16_t(h >= kWSize ? h - kWSize : 0);
-      for (auto& h : prev_) h = uint16_t(h >= kWSize ? h - kWSize : 0);
-      more += kWSize;
-    }
-    if (eof_) return;
-    unsigned n = unsigned(Read(window_ + strstart_ + lookahead_, more));
-    if (n == 0) {
+    if (!Fill(fillAt_, fillWant_)) return false;
+    if (fillGot_ == 0) {
       eof_ = true;
-      if (tail == GnuTail::Zeroed) std::memset(window_ + strstart_ + lookahead_, 0, kMinMatch - 1);
+      if (tail_ == GnuTail::Zeroed) std::memset(window_ + fillAt_, 0, kMinMatch - 1);
     } else {
-      lookahead_ += n;
+      lookahead_ += fillGot_;
     }
+    return true;
   }
 
   void UpdateHash(uint8_t c) { insH_ = ((insH_ << kHShift) ^ c) & kHashMask; }
@@ -188,7 +226,7 @@ class Engine {
     const uint8_t* scan = window_ + strstart_;
     unsigned best = prevLength_;
     // Capped: bytes past the end of input never compare equal.
-    unsigned maxLen = tail == GnuTail::Capped ? std::min(kMaxMatch, lookahead_) : kMaxMatch;
+    unsigned maxLen = tail_ == GnuTail::Capped ? std::min(kMaxMatch, lookahead_) : kMaxMatch;
     unsigned limit = strstart_ > kMaxDist ? strstart_ - kMaxDist : 0;
     if (prevLength_ >= cfg_.good) chain >>= 2;
     do {
@@ -207,7 +245,7 @@ class Engine {
   }
 
   // Some builds refuse to search this close to the end of the buffer.
-  bool InWindow() const { return !endGuard || strstart_ <= 2 * kWSize - kMinLookahead; }
+  bool InWindow() const { return !endGuard_ || strstart_ <= 2 * kWSize - kMinLookahead; }
 
   // Emit block when needed; returns false once the writer has aborted.
   bool FlushIf(bool flush) {
@@ -218,74 +256,63 @@ class Engine {
     return !aborted_;
   }
 
-  void DeflateFast() {
-    unsigned matchLength = 0;
-    prevLength_ = kMinMatch - 1;
-    while (lookahead_ != 0) {
-      unsigned hashHead = InsertString(strstart_);
-      if (hashHead != 0 && strstart_ - hashHead <= kMaxDist && InWindow()) {
-        matchLength = std::min(LongestMatch(hashHead), lookahead_);
-      }
-      bool flush;
-      if (matchLength >= kMinMatch) {
-        flush = Tally(strstart_ - matchStart_, matchLength - kMinMatch);
-        lookahead_ -= matchLength;
-        if (matchLength <= cfg_.lazy) {
-          matchLength--;
-          do InsertString(++strstart_);
-          while (--matchLength != 0);
-          strstart_++;
-        } else {
-          strstart_ += matchLength;
-          matchLength = 0;
-          insH_ = window_[strstart_];
-          UpdateHash(window_[strstart_ + 1]);
-        }
-      } else {
-        flush = Tally(0, window_[strstart_]);
-        lookahead_--;
-        strstart_++;
-      }
-      if (!FlushIf(flush)) return;
-      while (lookahead_ < kMinLookahead && !eof_) FillWindow();
+  // One step of the fast matcher (levels 1-3); false once the writer has aborted.
+  bool FastStep() {
+    unsigned hashHead = InsertString(strstart_);
+    if (hashHead != 0 && strstart_ - hashHead <= kMaxDist && InWindow()) {
+      matchLength_ = std::min(LongestMatch(hashHead), lookahead_);
     }
-    FlushBlock(true);
+    bool flush;
+    if (matchLength_ >= kMinMatch) {
+      flush = Tally(strstart_ - matchStart_, matchLength_ - kMinMatch);
+      lookahead_ -= matchLength_;
+      if (matchLength_ <= cfg_.lazy) {
+        matchLength_--;
+        do InsertString(++strstart_);
+        while (--matchLength_ != 0);
+        strstart_++;
+      } else {
+        strstart_ += matchLength_;
+        matchLength_ = 0;
+        insH_ = window_[strstart_];
+        UpdateHash(window_[strstart_ + 1]);
+      }
+    } else {
+      flush = Tally(0, window_[strstart_]);
+      lookahead_--;
+      strstart_++;
+    }
+    return FlushIf(flush);
   }
 
-  void DeflateLazy() {
-    bool matchAvailable = false;
-    unsigned matchLength = kMinMatch - 1;
-    while (lookahead_ != 0) {
-      unsigned hashHead = InsertString(strstart_);
-      prevLength_ = matchLength;
-      unsigned prevMatch = matchStart_;
-      matchLength = kMinMatch - 1;
-      if (hashHead != 0 && prevLength_ < cfg_.lazy && strstart_ - hashHead <= kMaxDist &&
-          InWindow()) {
-        matchLength = std::min(LongestMatch(hashHead), lookahead_);
-        if (matchLength == kMinMatch && strstart_ - matchStart_ > kTooFar) matchLength--;
-      }
-      if (prevLength_ >= kMinMatch && matchLength <= prevLength_) {
-        bool flush = Tally(strstart_ - 1 - prevMatch, prevLength_ - kMinMatch);
-        lookahead_ -= prevLength_ - 1;
-        for (unsigned k = prevLength_ - 2; k != 0; k--) InsertString(++strstart_);
-        matchAvailable = false;
-        matchLength = kMinMatch - 1;
-        strstart_++;
-        if (!FlushIf(flush)) return;
-      } else if (matchAvailable) {
-        if (!FlushIf(Tally(0, window_[strstart_ - 1]))) return;
-        strstart_++;
-        lookahead_--;
-      } else {
-        matchAvailable = true;
-        strstart_++;
-        lookahead_--;
-      }
-      while (lookahead_ < kMinLookahead && !eof_) FillWindow();
+  // One step of the lazy matcher (levels 4-9); false once the writer has aborted.
+  bool LazyStep() {
+    unsigned hashHead = InsertString(strstart_);
+    prevLength_ = matchLength_;
+    unsigned prevMatch = matchStart_;
+    matchLength_ = kMinMatch - 1;
+    if (hashHead != 0 && prevLength_ < cfg_.lazy && strstart_ - hashHead <= kMaxDist &&
+        InWindow()) {
+      matchLength_ = std::min(LongestMatch(hashHead), lookahead_);
+      if (matchLength_ == kMinMatch && strstart_ - matchStart_ > kTooFar) matchLength_--;
     }
-    if (matchAvailable) Tally(0, window_[strstart_ - 1]);
-    FlushBlock(true);
+    if (prevLength_ >= kMinMatch && matchLength_ <= prevLength_) {
+      bool flush = Tally(strstart_ - 1 - prevMatch, prevLength_ - kMinMatch);
+      lookahead_ -= prevLength_ - 1;
+      for (unsigned k = prevLength_ - 2; k != 0; k--) InsertString(++strstart_);
+      matchAvailable_ = false;
+      matchLength_ = kMinMatch - 1;
+      strstart_++;
+      return FlushIf(flush);
+    }
+    if (matchAvailable_) {
+      if (!FlushIf(Tally(0, window_[strstart_ - 1]))) return false;
+    } else {
+      matchAvailable_ = true;
+    }
+    strstart_++;
+    lookahead_--;
+    return true;
   }
 
   // ---- symbol buffer ------------------------------------------------
@@ -583,11 +610,21 @@ class Engine {
     outLen_ = 0;
   }
 
-  const ReadFn& in_;
-  const WriteFn& out_;
+  WriteFn out_;
   int level_;
   Config cfg_;
+  GnuTail tail_;
+  bool endGuard_;
   bool aborted_ = false;
+
+  Phase phase_ = Phase::kFirstRead;
+  const uint8_t* in_ = nullptr;
+  size_t inLeft_ = 0;
+  bool ended_ = false;
+  bool filling_ = false;
+  unsigned fillAt_ = 0, fillWant_ = 0, fillGot_ = 0;
+  unsigned matchLength_ = 0;
+  bool matchAvailable_ = false;
 
   // Slack past the window keeps end-of-input comparisons in bounds.
   uint8_t window_[2 * kWSize + kMaxMatch + 8] = {};
@@ -618,31 +655,40 @@ class Engine {
   size_t outLen_ = 0;
 };
 
-}  // namespace
 
-bool GnuDeflateStream(const ReadFn& in, const WriteFn& out, const GnuParams& p) {
+
+GnuDeflater::GnuDeflater() = default;
+GnuDeflater::~GnuDeflater() = default;
+
+bool GnuDeflater::Start(const GnuParams& p, const WriteFn& out) {
+  engine_.reset();
   if (p.level < 1 || p.level > 9) return false;
-  auto e = std::make_unique<Engine>(in, out, p.level);
-  e->tail = p.tail;
-  e->endGuard = p.endGuard;
-  return e->Run();
+  engine_ = std::make_unique<GnuEngine>(out, p);
+  return true;
+}
+
+void GnuDeflater::Feed(const uint8_t* data, size_t n) {
+  if (engine_) engine_->Feed(data, n);
+}
+
+bool GnuDeflater::Finish() {
+  const bool done = engine_ && engine_->Finish();
+  engine_.reset();
+  return done;
 }
 
 bool GnuMatches(const uint8_t* data, size_t n, const uint8_t* deflated, size_t dn,
                 const GnuParams& p) {
-  size_t pos = 0, cmp = 0;
-  ReadFn in = [&](uint8_t* buf, size_t max) {
-    size_t k = std::min(max, n - pos);
-    if (k) std::memcpy(buf, data + pos, k);
-    pos += k;
-    return k;
-  };
+  size_t cmp = 0;
   WriteFn out = [&](const uint8_t* buf, size_t k) {
     if (k > dn - cmp || std::memcmp(buf, deflated + cmp, k) != 0) return false;
     cmp += k;
     return true;
   };
-  return GnuDeflateStream(in, out, p) && cmp == dn;
+  GnuDeflater deflater;
+  if (!deflater.Start(p, out)) return false;
+  deflater.Feed(data, n);
+  return deflater.Finish() && cmp == dn;
 }
 
 bool GnuFindParams(const uint8_t* data, size_t n, const uint8_t* deflated, size_t dn,

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace uha {
 
@@ -21,14 +22,29 @@ struct GnuParams {
   bool endGuard = true;  // no match search in the last 262 bytes of the 64 KiB buffer
 };
 
-// Reader fills up to `max` bytes and returns the count (0 = end of input).
-using ReadFn = std::function<size_t(uint8_t* buf, size_t max)>;
 // Writer receives compressed bytes; returning false aborts the encode.
 using WriteFn = std::function<bool(const uint8_t* buf, size_t n)>;
 
-// Streams `in` through the engine into `out`. Returns false if `out` aborted
-// or the level is out of range. Engine state is about 316 KiB, on the heap.
-bool GnuDeflateStream(const ReadFn& in, const WriteFn& out, const GnuParams& p);
+class GnuEngine;
+
+// The engine fed in pieces of any size: the output never depends on how the input is cut, and
+// nothing but the engine's own state (about 316 KiB, on the heap) is held.
+class GnuDeflater {
+ public:
+  GnuDeflater();
+  ~GnuDeflater();
+  GnuDeflater(const GnuDeflater&) = delete;
+  GnuDeflater& operator=(const GnuDeflater&) = delete;
+
+  // False when the level is out of range.
+  bool Start(const GnuParams& p, const WriteFn& out);
+  void Feed(const uint8_t* data, size_t n);
+  // Ends the input; false when the writer aborted or nothing was started.
+  bool Finish();
+
+ private:
+  std::unique_ptr<GnuEngine> engine_;
+};
 
 // True if encoding `data` with `p` reproduces `deflated` exactly; stops at
 // the first differing byte.

@@ -419,16 +419,12 @@ TEST(Extractor, ARecipeGivingOtherBytesIsAnErrorAndLeavesNoFile) {
   uha::Redeflater deflater;
   ASSERT_TRUE(deflater.Start(zlib, zlib_stream).ok());
   ASSERT_TRUE(deflater.Feed(text.data(), text.size()).ok() && deflater.Finish().ok());
-  std::size_t read = 0;
-  ASSERT_TRUE(uha::GnuDeflateStream(
-      [&](std::uint8_t* buf, std::size_t max) {
-        const std::size_t n = std::min(max, text.size() - read);
-        std::memcpy(buf, text.data() + read, n);
-        read += n;
-        return n;
-      },
-      [&](const std::uint8_t* buf, std::size_t n) { return gnu_stream.Put(buf, n).ok(); },
-      uha::GnuParams{}));
+  uha::GnuDeflater gnu;
+  ASSERT_TRUE(gnu.Start(uha::GnuParams{}, [&](const std::uint8_t* buf, std::size_t n) {
+    return gnu_stream.Put(buf, n).ok();
+  }));
+  gnu.Feed(text.data(), text.size());
+  ASSERT_TRUE(gnu.Finish());
   // Each recipe made right, then one setting changed: `at` is its offset in the record.
   struct Case {
     const char* what;
