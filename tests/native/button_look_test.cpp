@@ -141,21 +141,3 @@ TEST(ButtonLook, SizesScaleWithTheDpiAndKeepTheirPlacesAt96) {
     EXPECT_EQ(m.edgeY, row.edge) << row.dpi;
   }
 }
-
-TEST(ButtonLook, TheWorkedExampleAt144DpiIsTheSameButtonOneAndAHalfTimesAsLarge) {
-  const ButtonMetrics m = ButtonMetricsFor(144, 2, 2);
-  const PixelRect inner = InnerRect({0, 0, 113, 32}, m.edgeX, m.edgeY);
-  // The gradient covers the inner rectangle down to its bottom row and across its full width,
-  // as the 96-DPI rows do with the 2-pixel edge.
-  const GradientRows rows = GradientRowsFor(inner);
-  EXPECT_EQ(rows.firstRow, 3);
-  EXPECT_EQ(rows.lastRow, 29);
-  EXPECT_EQ(rows.right, 110);
-  const auto frame = InnerFrameSegments(inner, m.step);
-  EXPECT_EQ(frame[kFrameLeft].from, (PixelPoint{3, 27}));
-  EXPECT_EQ(frame[kFrameTop].from, (PixelPoint{1, 3}));
-
-  // A 90 by 18 caption, nudged by the scaled step while pressed.
-  EXPECT_EQ(CaptionOrigin(inner, 90, 18, false, m.step), (PixelPoint{11, 7}));
-  EXPECT_EQ(CaptionOrigin(inner, 90, 18, true, m.step), (PixelPoint{13, 9}));
-}
