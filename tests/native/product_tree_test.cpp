@@ -36,7 +36,6 @@ TEST(ProductTree, RefusesEveryTreeThatCouldNotInstall) {
       {Tree({"jre/", "jre/lib/"}), "no file at all"},
       {Tree({"bin/kelvamo.exe", "README.txt"}), "no kelvamo.exe at its top"},
       {Tree({"kelvamo.exe/", "kelvamo.exe/x"}), "no kelvamo.exe at its top"},
-      {Tree({"kelvamo.exe", "jre/lib/rt.jar.pack.gz"}), "jre/lib/rt.jar.pack.gz needs jre/bin/unpack200"},
       {Tree({"kelvamo.exe", "jre/lib/ext/A.JAR.PACK.GZ", "jre/lib/unpack200.exe"}), "needs"},
       {Tree({"kelvamo.exe", "jre/lib/x.pack.gz/y.jar.pack.gz", "jre/bin/unpack200/"}), "needs"},
       {Tree({"kelvamo.exe", "jre/bin/unpack200", "jre/lib/.pack.gz"}), "an empty name"},
