@@ -4,21 +4,7 @@
 
 #include "lib/product/list_difference.h"
 #include "lib/win32/listed_removal.h"
-
-namespace {
-
-// The folder as typed, in the system's ANSI code page, as UTF-16 for the wide calls.
-std::wstring WideFolder(const std::string& installDir) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, installDir.data(),
-                                    static_cast<int>(installDir.size()), nullptr, 0);
-  if (n <= 0) return L"";
-  std::wstring folder(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, installDir.data(), static_cast<int>(installDir.size()),
-                      &folder[0], n);
-  return folder;
-}
-
-}  // namespace
+#include "lib/win32/wide_path.h"
 
 PreviousVersion::PreviousVersion() = default;
 PreviousVersion::~PreviousVersion() = default;
@@ -26,7 +12,7 @@ PreviousVersion::~PreviousVersion() = default;
 bool PreviousVersion::Read(const std::string& installDir) {
   m_entries.clear();
   m_folder = std::make_unique<ListedFolder>();
-  const std::wstring path = WideFolder(installDir);
+  const std::wstring path = WidenAnsi(installDir);
   auto entries = path.empty() || !m_folder->Open(path) ? std::nullopt
                                                         : ReadInstalledList(*m_folder);
   if (!entries) {
@@ -40,7 +26,7 @@ bool PreviousVersion::Read(const std::string& installDir) {
 bool PreviousVersion::RemoveStaleFiles(const std::string& installDir) const {
   if (!m_folder) return true;
   ListedFolder now;
-  const std::wstring path = WideFolder(installDir);
+  const std::wstring path = WidenAnsi(installDir);
   // A folder swapped since the old list was read is not the one that list describes.
   if (path.empty() || !now.Open(path) || !now.SameAs(*m_folder)) return false;
   const auto current = ReadInstalledList(now);

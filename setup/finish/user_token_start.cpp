@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lib/win32/process_handle.h"
+#include "lib/win32/wide_path.h"
 #include "setup/finish/user_start.h"
 
 using kelvamo::Elevation;
@@ -36,11 +37,9 @@ Elevation OwnElevation() {
 }
 
 std::wstring Wide(const char* text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
-  return wide;  // keeps its NUL: CreateProcessWithTokenW may write into the command line
+  std::wstring wide = WidenAnsi(text);
+  wide.push_back(L'\0');  // CreateProcessWithTokenW may write into the command line
+  return wide;
 }
 
 // A primary token copied from the desktop shell's process; null when any step is refused.
