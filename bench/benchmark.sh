@@ -16,9 +16,9 @@ BASELINE=${BASELINE_UHAPACK:-}
 [ -x "$UHAPACK" ] || { echo "build first: scripts/test.sh or configure_and_build" >&2; exit 1; }
 mkdir -p "$WORK"
 
-# Copies files listed on stdin into $1 until $2 MB are there, keeping their relative paths.
+# Copies files listed on stdin into $1 until $2 KiB are there, keeping their relative paths.
 take() {
-  local dest=$1 limit=$(($2 << 20)) total=0 f size
+  local dest=$1 limit=$(($2 << 10)) total=0 f size
   while IFS= read -r f; do
     size=$(stat -c %s "$f")
     [ $((total + size)) -gt "$limit" ] && continue
@@ -35,9 +35,9 @@ make_tree() {
   # Windows programs from Wine: 32-bit where installed, else the 64-bit ones.
   local pe=/usr/lib/i386-linux-gnu/wine/i386-windows
   [ -d "$pe" ] || pe=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
-  find "$pe" -type f \( -name '*.dll' -o -name '*.exe' \) | sort | take "$tree/bin" 26
-  find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -name '*.so*' | sort | take "$tree/native" 14
-  find /usr/share/java -maxdepth 1 -type f -name '*.jar' | sort | take "$tree/lib" 14
+  find "$pe" -type f \( -name '*.dll' -o -name '*.exe' \) | sort | take "$tree/bin" $((26 << 10))
+  find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -name '*.so*' | sort | take "$tree/native" $((14 << 10))
+  find /usr/share/java -maxdepth 1 -type f -name '*.jar' | sort | take "$tree/lib" $((14 << 10))
   # Loose class data, as a runtime's class archive holds it.
   python3 - "$tree/classes" <<'PY'
 import sys, zipfile, glob, os
@@ -55,8 +55,8 @@ for jar in sorted(glob.glob('/usr/share/java/*.jar')):
             budget -= info.file_size
 PY
   # Icon-theme PNGs (Adwaita, hicolor), every size.
-  find /usr/share/icons -type f -name '*.png' | sort | take "$tree/images" 8
-  find /usr/share/doc -type f ! -name '*.gz' | sort | take "$tree/doc" 4
+  find /usr/share/icons -type f -name '*.png' | sort | take "$tree/images" $((8 << 10))
+  find /usr/share/doc -type f ! -name '*.gz' | sort | take "$tree/doc" $((4 << 10))
   # Deflate streams of other encoders: GNU gzip and Info-ZIP zip at every level, 7-Zip's deflate.
   # Each archive packs files of its own (every 22nd file from its own offset), so no two hold the
   # same content and the tree gains nothing from one stream repeating another once inflated.
@@ -64,9 +64,9 @@ PY
   mkdir -p "$tree/streams"
   stream_src() {
     rm -rf "$src" && mkdir -p "$src"
-    find /usr/share/perl /usr/share/perl5 -type f -name '*.pm' | sort | awk -v k="$slot" 'NR % 22 == k' | take "$src/text" 1
+    find /usr/share/perl /usr/share/perl5 -type f -name '*.pm' | sort | awk -v k="$slot" 'NR % 22 == k' | take "$src/text" 256
     find /usr/bin /usr/sbin -maxdepth 1 -type f -size +20k -size -400k | sort |
-      awk -v k="$slot" 'NR % 22 == k' | take "$src/bin" 1
+      awk -v k="$slot" 'NR % 22 == k' | take "$src/bin" 256
     slot=$((slot + 1))
   }
   for level in 1 2 3 4 5 6 7 8 9; do

@@ -88,7 +88,7 @@ int Pack(int argc, char** argv) {
                 static_cast<unsigned long long>(d.kept),
                 static_cast<unsigned long long>(d.png_kept),
                 summary.x86_converted, summary.x86_files,
-                (summary.max_dict_size + (1u << 20) - 1) >> 20);
+                (summary.extract_dict_size + (1u << 20) - 1) >> 20);
   }
   return Report(st);
 }
@@ -108,12 +108,13 @@ int List(const char* archive) {
 }
 
 int Extract(const char* archive, const std::string& folder) {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(archive, "rb"));
-  if (!f) return Report(uha::Status::Fail(std::string("cannot open ") + archive));
-  uha::StdioSource source(f.get());
-  uha::PosixSink sink(folder);
+  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(archive, "rb")), g(std::fopen(archive, "rb"));
+  if (!f || !g) return Report(uha::Status::Fail(std::string("cannot open ") + archive));
+  uha::StdioSource source(f.get()), second_source(g.get());
+  uha::PosixSink sink(folder), second_sink(folder);
+  uha::SecondLane second{second_source, second_sink};
   uha::NoProgress quiet;
-  return Report(uha::ExtractArchive(source, sink, quiet));
+  return Report(uha::ExtractArchive(source, sink, quiet, &second));
 }
 
 // Writes the facts setup.exe checks its payload against and sizes the installation by.

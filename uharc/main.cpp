@@ -62,11 +62,16 @@ int Fail(const uharc::ConsoleOut& out, const std::string& message, int code) {
 int Extract(const uharc::ConsoleOut& out, const wchar_t* archive) {
   std::FILE* file = _wfopen(archive, L"rb");
   if (file == nullptr) return Fail(out, "cannot open the archive", uharc::kExitFailed);
-  uha::StdioSource source(file);
-  uharc::Win32Sink sink;
+  // A second reader and sink let a second thread decode another block meanwhile.
+  std::FILE* second_file = _wfopen(archive, L"rb");
+  uha::StdioSource source(file), second_source(second_file);
+  uharc::Win32Sink sink, second_sink;
+  uha::SecondLane second{second_source, second_sink};
   RowProgress progress(out);
-  uha::Status st = sink.Init() ? uha::ExtractArchive(source, sink, progress)
+  const bool two = second_file != nullptr && second_sink.Init();
+  uha::Status st = sink.Init() ? uha::ExtractArchive(source, sink, progress, two ? &second : nullptr)
                                : uha::Status::Fail("cannot read the current folder");
+  if (second_file != nullptr) std::fclose(second_file);
   std::fclose(file);
   if (!st.ok()) return Fail(out, st.error, uharc::kExitFailed);
   out.Write(uharc::FinalRow("All OK: " + std::to_string(progress.entries()) + " entries extracted",

@@ -3,10 +3,12 @@
 #include <lzma.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <vector>
 
 #include "lib/archive/deflate_recipe.h"
+#include "lib/archive/second_thread.h"
 #include "lib/archive/x86_filter.h"
 
 namespace uha {
@@ -50,27 +52,33 @@ class FileOutput : public ByteSink {
   std::uint32_t crc_ = 0;
 };
 
+// What the lanes of one extraction share: bytes done so far (all blocks) and whether to stop.
+struct Shared {
+  std::uint64_t total = 0;
+  std::atomic<std::uint64_t> done{0};
+  std::atomic<bool> stop{false};
+};
+
 // Decodes one block, handing each file's bytes to the sink in table order; recipes are turned
 // back into the original bytes on the way.
 class BlockExtractor {
  public:
-  BlockExtractor(ByteSource& source, ExtractSink& sink, ExtractProgress& progress,
-                 std::uint64_t total)
-      : source_(source), sink_(sink), progress_(progress), total_(total), out_(sink) {}
+  BlockExtractor(ByteSource& source, ExtractSink& sink, ExtractProgress& progress, Shared& shared)
+      : source_(source), sink_(sink), progress_(progress), shared_(shared), out_(sink) {}
   ~BlockExtractor() { lzma_end(&stream_); }
 
-  Status Run(const Block& block, const Entry* files, std::uint64_t& done);
+  Status Run(const Block& block, const Entry* files);
 
  private:
   Status Start(const Block& block);
-  Status Deliver(const std::uint8_t* data, std::size_t size, std::uint64_t& done);
-  Status OpenNext(std::uint64_t done);
+  Status Deliver(const std::uint8_t* data, std::size_t size);
+  Status OpenNext();
   Status FinishCurrent();
 
   ByteSource& source_;
   ExtractSink& sink_;
   ExtractProgress& progress_;
-  const std::uint64_t total_;
+  Shared& shared_;
   lzma_stream stream_ = LZMA_STREAM_INIT;
   const Entry* files_ = nullptr;
   std::size_t file_count_ = 0;
@@ -98,10 +106,10 @@ Status BlockExtractor::Start(const Block& block) {
   return {};
 }
 
-Status BlockExtractor::OpenNext(std::uint64_t done) {
+Status BlockExtractor::OpenNext() {
   while (current_ < file_count_) {
     const Entry& e = files_[current_];
-    progress_.OnEntry(e, done, total_);
+    progress_.OnEntry(e, shared_.done, shared_.total);
     Status st = sink_.BeginFile(e);
     if (!st.ok()) return st;
     open_ = true;
@@ -138,7 +146,7 @@ Status BlockExtractor::FinishCurrent() {
   return {};
 }
 
-Status BlockExtractor::Deliver(const std::uint8_t* data, std::size_t size, std::uint64_t& done) {
+Status BlockExtractor::Deliver(const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     if (current_ >= file_count_) return Status::Fail("damaged archive: more data than its entries");
     const std::size_t take = remaining_ < size ? static_cast<std::size_t>(remaining_) : size;
@@ -150,26 +158,28 @@ Status BlockExtractor::Deliver(const std::uint8_t* data, std::size_t size, std::
     data += take;
     size -= take;
     remaining_ -= take;
-    done += take;
-    progress_.OnBytes(done, total_);
+    progress_.OnBytes(shared_.done += take, shared_.total);
     if (remaining_ == 0) {
       st = FinishCurrent();
-      if (st.ok()) st = OpenNext(done);
+      if (st.ok()) st = OpenNext();
       if (!st.ok()) return st;
     }
   }
   return {};
 }
 
-Status BlockExtractor::Run(const Block& block, const Entry* files, std::uint64_t& done) {
+Status BlockExtractor::Run(const Block& block, const Entry* files) {
   files_ = files;
   file_count_ = block.entry_count;
-  Status st = OpenNext(done);
+  Status st = OpenNext();
   if (st.ok() && block.packed_size > 0) st = Start(block);
   std::vector<std::uint8_t> in(kChunk), out(kChunk);
   std::uint64_t packed_left = block.packed_size;
   lzma_ret ret = LZMA_OK;
   while (st.ok() && ret != LZMA_STREAM_END && block.packed_size > 0) {
+    // The other lane failed: its error is the one reported.
+    if (shared_.stop) st = Status::Fail("stopped");
+    if (!st.ok()) break;
     if (stream_.avail_in == 0 && packed_left > 0) {
       const std::size_t want =
           packed_left < kChunk ? static_cast<std::size_t>(packed_left) : kChunk;
@@ -187,7 +197,7 @@ Status BlockExtractor::Run(const Block& block, const Entry* files, std::uint64_t
                                               : "damaged archive: bad compressed data");
       break;
     }
-    st = Deliver(out.data(), out.size() - stream_.avail_out, done);
+    st = Deliver(out.data(), out.size() - stream_.avail_out);
   }
   if (st.ok() && (stream_.avail_in != 0 || packed_left != 0)) {
     st = Status::Fail("damaged archive: compressed block longer than its data");
@@ -197,46 +207,139 @@ Status BlockExtractor::Run(const Block& block, const Entry* files, std::uint64_t
   return st;
 }
 
-}  // namespace
-
-Status ReadTable(ByteSource& source, Table& table) {
+// The header and table; `data_start` is where block 0 begins.
+Status ReadHeadAndTable(ByteSource& source, Header& header, Table& table,
+                        std::uint64_t& data_start) {
   std::uint8_t raw[kHeaderSize];
   Status st = ReadExactly(source, raw, sizeof raw);
-  Header header;
   if (st.ok()) st = DecodeHeader(raw, header);
   if (!st.ok()) return st;
   std::vector<std::uint8_t> packed(header.table_packed_size), bytes;
   st = ReadExactly(source, packed.data(), packed.size());
   if (st.ok()) st = UnpackTable(packed, header.table_size, bytes);
+  data_start = kHeaderSize + std::uint64_t{header.table_packed_size};
   return st.ok() ? DecodeTable(header, bytes, table) : st;
 }
 
-Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& progress) {
-  Table table;
-  Status st = ReadTable(source, table);
-  if (!st.ok()) return st;
-  std::uint64_t total = 0;
-  std::size_t first_file = 0;
-  for (const Block& b : table.blocks) total += b.unpacked_size;
-  for (const Entry& e : table.entries) {
-    if (e.kind != EntryKind::kDirectory) break;
-    progress.OnEntry(e, 0, total);
-    st = sink.MakeDirectory(e);
-    if (!st.ok()) return st;
-    ++first_file;
-  }
-  std::uint64_t done = 0;
-  for (const Block& b : table.blocks) {
-    BlockExtractor extractor(source, sink, progress, total);
-    st = extractor.Run(b, table.entries.data() + first_file, done);
-    if (!st.ok()) return st;
-    first_file += b.entry_count;
-  }
+// Nothing may follow the last block.
+Status CheckEnd(ByteSource& source) {
   std::uint8_t extra;
   std::size_t got = 0;
   if (!source.Read(&extra, 1, got)) return Status::Fail("cannot read the archive");
   if (got != 0) return Status::Fail("damaged archive: bytes after the last block");
   return {};
+}
+
+// Blocks handed out in table order to whichever lane asks next; each lane seeks to its block.
+class LaneWork {
+ public:
+  LaneWork(const Table& table, std::size_t first_file, std::uint64_t data_start, Shared& shared)
+      : table_(table), shared_(shared) {
+    for (const Block& b : table.blocks) {
+      offsets_.push_back(data_start);
+      first_files_.push_back(first_file);
+      data_start += b.packed_size;
+      first_file += b.entry_count;
+    }
+    end_ = data_start;
+  }
+
+  Status Run(ByteSource& source, ExtractSink& sink, ExtractProgress& progress) {
+    Status st;
+    for (std::size_t i = next_++; st.ok() && i < offsets_.size(); i = next_++) {
+      if (shared_.stop) break;
+      if (!source.Seek(offsets_[i])) {
+        st = Status::Fail("cannot read the archive");
+        break;
+      }
+      BlockExtractor extractor(source, sink, progress, shared_);
+      st = extractor.Run(table_.blocks[i], table_.entries.data() + first_files_[i]);
+    }
+    if (!st.ok()) Fail(st);
+    return st;
+  }
+  // The first failure of either lane: the other one stops as soon as it sees it.
+  void Fail(const Status& st) {
+    bool expected = false;
+    if (failing_.compare_exchange_strong(expected, true)) first_error_ = st;
+    shared_.stop = true;
+  }
+  const Status& first_error() const { return first_error_; }
+  std::uint64_t end() const { return end_; }
+
+ private:
+  const Table& table_;
+  Shared& shared_;
+  std::vector<std::uint64_t> offsets_;
+  std::vector<std::size_t> first_files_;
+  std::uint64_t end_ = 0;
+  std::atomic<std::size_t> next_{0};
+  std::atomic<bool> failing_{false};
+  Status first_error_;
+};
+
+struct SecondLaneTask {
+  LaneWork* work;
+  SecondLane* lane;
+  static void Run(void* context) {
+    auto* self = static_cast<SecondLaneTask*>(context);
+    NoProgress quiet;
+    self->work->Run(self->lane->source, self->lane->sink, quiet);
+  }
+};
+
+Status ExtractInLanes(ByteSource& source, ExtractSink& sink, ExtractProgress& progress,
+                      SecondLane& second, LaneWork& work, Shared& shared) {
+  SecondLaneTask task{&work, &second};
+  SecondThread thread;
+  const bool started = thread.Start(SecondLaneTask::Run, &task);
+  work.Run(source, sink, progress);
+  if (started) {
+    // The other lane may still be on its last block: its bytes keep the progress moving.
+    while (!thread.WaitFor(50)) progress.OnBytes(shared.done, shared.total);
+    thread.Join();
+  }
+  if (!work.first_error().ok()) return work.first_error();
+  if (!source.Seek(work.end())) return Status::Fail("cannot read the archive");
+  return CheckEnd(source);
+}
+
+}  // namespace
+
+Status ReadTable(ByteSource& source, Table& table) {
+  Header header;
+  std::uint64_t data_start = 0;
+  return ReadHeadAndTable(source, header, table, data_start);
+}
+
+Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& progress,
+                      SecondLane* second) {
+  Header header;
+  Table table;
+  std::uint64_t data_start = 0;
+  Status st = ReadHeadAndTable(source, header, table, data_start);
+  if (!st.ok()) return st;
+  Shared shared;
+  std::size_t first_file = 0;
+  for (const Block& b : table.blocks) shared.total += b.unpacked_size;
+  for (const Entry& e : table.entries) {
+    if (e.kind != EntryKind::kDirectory) break;
+    progress.OnEntry(e, 0, shared.total);
+    st = sink.MakeDirectory(e);
+    if (!st.ok()) return st;
+    ++first_file;
+  }
+  if (second != nullptr && table.blocks.size() > 1) {
+    LaneWork work(table, first_file, data_start, shared);
+    return ExtractInLanes(source, sink, progress, *second, work, shared);
+  }
+  for (std::size_t i = 0; i < table.blocks.size(); ++i) {
+    BlockExtractor extractor(source, sink, progress, shared);
+    st = extractor.Run(table.blocks[i], table.entries.data() + first_file);
+    if (!st.ok()) return st;
+    first_file += table.blocks[i].entry_count;
+  }
+  return CheckEnd(source);
 }
 
 }  // namespace uha

@@ -14,6 +14,8 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Reads up to `want` bytes; `got` is 0 only at the end. False on a read error.
   virtual bool Read(void* buffer, std::size_t want, std::size_t& got) = 0;
+  // Goes to `offset` bytes from the start; false when the source cannot.
+  virtual bool Seek(std::uint64_t /*offset*/) { return false; }
 };
 
 class ExtractSink {
@@ -43,7 +45,17 @@ class NoProgress : public ExtractProgress {
 // Reads and checks the header and entry table only.
 Status ReadTable(ByteSource& source, Table& table);
 
+// A second reader of the same archive and a second sink into the same folder: with them, two
+// blocks are decoded at once on two threads. Which files each writes depends on timing; what
+// ends up on disk does not.
+struct SecondLane {
+  ByteSource& source;  // must be able to seek
+  ExtractSink& sink;
+};
+
 // Reads the header and table, then every block; each file's checksum is checked as it ends.
-Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& progress);
+// Progress is reported from the calling thread only.
+Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& progress,
+                      SecondLane* second = nullptr);
 
 }  // namespace uha

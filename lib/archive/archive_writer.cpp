@@ -3,6 +3,7 @@
 #include <lzma.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -124,9 +125,9 @@ Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& 
 }
 
 std::uint32_t DictSizeFor(std::uint64_t unpacked, std::uint32_t preset_dict) {
-  // With inflated jars a block easily passes 64 MiB; this keeps the extractor's whole process
-  // (dictionary, decoder and deflate state, buffers, runtime) within 64 MiB.
-  constexpr std::uint64_t kMaxPackDict = 52u << 20;
+  // The extractor decodes two blocks at once: two of these keep its whole process (dictionaries,
+  // decoder and deflate state, buffers, runtime) within 64 MiB.
+  constexpr std::uint64_t kMaxPackDict = 26u << 20;
   const std::uint64_t wanted = std::min<std::uint64_t>({unpacked, preset_dict, kMaxPackDict});
   return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(wanted, kMinDictSize, kMaxDictSize));
 }
@@ -209,20 +210,72 @@ Status BlockPacker::Finish(Block& block, std::vector<std::uint8_t>& packed) {
   return {};
 }
 
-Status PackBlock(Block& block, bool code, std::vector<PackInput>& files,
-                 const PackOptions& options, std::vector<std::uint8_t>& packed) {
-  block.entry_count = static_cast<std::uint32_t>(files.size());
-  for (const PackInput& f : files) block.unpacked_size += f.entry.stored_size;
+// Consecutive files of one group that make one block.
+struct BlockPlan {
+  std::vector<PackInput>* group;
+  std::size_t first, count;
+  bool code;
+  Block block;
+  std::vector<std::uint8_t> packed;
+  Status status;
+};
+
+Status PackBlock(BlockPlan& plan, const PackOptions& options) {
+  Block& block = plan.block;
+  PackInput* files = plan.group->data() + plan.first;
+  block.entry_count = static_cast<std::uint32_t>(plan.count);
+  for (std::size_t i = 0; i < plan.count; ++i) block.unpacked_size += files[i].entry.stored_size;
   if (block.unpacked_size == 0) {
     block.dict_size = kMinDictSize;
     return {};
   }
   BlockPacker packer;
-  Status st = packer.Start(block, code, options);
-  for (PackInput& f : files) {
-    if (st.ok()) st = packer.AddFile(f);
+  Status st = packer.Start(block, plan.code, options);
+  for (std::size_t i = 0; i < plan.count && st.ok(); ++i) st = packer.AddFile(files[i]);
+  return st.ok() ? packer.Finish(block, plan.packed) : st;
+}
+
+// About what extracting a file costs, in stored bytes: rebuilding a deflate stream takes several
+// times as long as decoding its inflated bytes.
+std::uint64_t ExtractCost(const PackInput& in) {
+  constexpr std::uint64_t kRebuildFactor = 6;
+  return in.entry.stored_size * (in.entry.coding == Coding::kDeflateRecipe ? kRebuildFactor : 1);
+}
+
+// A large group is cut in two blocks of about equal extraction cost, so that the extractor's two
+// lanes finish together and the packer compresses both at once. Cutting costs little: files are
+// ordered by kind, so few matches cross the cut.
+void PlanBlocks(std::vector<PackInput>& group, bool code, std::uint64_t split_above,
+                std::vector<BlockPlan>& plans) {
+  if (group.empty()) return;
+  std::uint64_t stored = 0, cost = 0;
+  for (const PackInput& in : group) {
+    stored += in.entry.stored_size;
+    cost += ExtractCost(in);
   }
-  return st.ok() ? packer.Finish(block, packed) : st;
+  std::size_t cut = group.size();
+  if (stored > split_above) {
+    std::uint64_t first = 0;
+    for (cut = 0; cut < group.size() && 2 * first < cost; ++cut) first += ExtractCost(group[cut]);
+  }
+  plans.push_back({&group, 0, cut, code, {}, {}, {}});
+  if (cut < group.size()) plans.push_back({&group, cut, group.size() - cut, code, {}, {}, {}});
+}
+
+// Each block is compressed on its own; two at a time.
+Status PackBlocks(std::vector<BlockPlan>& plans, const PackOptions& options) {
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i = next++; i < plans.size(); i = next++)
+      plans[i].status = PackBlock(plans[i], options);
+  };
+  std::thread helper(work);
+  work();
+  helper.join();
+  for (const BlockPlan& plan : plans) {
+    if (!plan.status.ok()) return plan.status;
+  }
+  return {};
 }
 
 // Before any compressing: a tree its extractors would refuse is refused here, with the reason.
@@ -313,16 +366,25 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
   summary.x86_files = static_cast<std::uint32_t>(code.size());
   for (const PackInput& in : code) summary.x86_converted += in.entry.coding == Coding::kX86;
 
+  std::vector<BlockPlan> plans;
+  PlanBlocks(data, false, options.split_above, plans);
+  PlanBlocks(code, true, options.split_above, plans);
+  st = PackBlocks(plans, options);
+  if (!st.ok()) return st;
   Table table;
   std::vector<std::uint8_t> packed;
+  std::vector<std::uint32_t> dicts;
+  for (BlockPlan& plan : plans) {
+    packed.insert(packed.end(), plan.packed.begin(), plan.packed.end());
+    plan.packed = {};
+    dicts.push_back(plan.block.dict_size);
+    table.blocks.push_back(plan.block);
+  }
+  // Two blocks are decoded at once: the two largest dictionaries are held together.
+  std::sort(dicts.rbegin(), dicts.rend());
+  for (std::size_t i = 0; i < dicts.size() && i < 2; ++i) summary.extract_dict_size += dicts[i];
   for (auto* group : {&data, &code}) {
-    if (group->empty()) continue;
-    Block block;
-    st = PackBlock(block, group == &code, *group, options, packed);
-    if (!st.ok()) return st;
-    summary.max_dict_size = std::max(summary.max_dict_size, block.dict_size);
     for (const PackInput& f : *group) summary.unpacked_size += f.entry.size;
-    table.blocks.push_back(block);
   }
   for (auto* group : {&dirs, &data, &code}) {
     for (PackInput& in : *group) table.entries.push_back(std::move(in.entry));

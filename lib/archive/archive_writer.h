@@ -22,12 +22,14 @@ struct PackInput {
 struct PackOptions {
   std::uint32_t preset = 9;
   bool extreme = true;
+  // A group of files larger than this is cut into two blocks, decoded by the extractor at once.
+  std::uint64_t split_above = 32u << 20;
 };
 
 struct PackSummary {
   std::uint64_t unpacked_size = 0;  // of the files as extracted
   std::uint64_t archive_size = 0;
-  std::uint32_t max_dict_size = 0;  // what extracting needs beyond small buffers
+  std::uint32_t extract_dict_size = 0;  // dictionaries extracting holds at once
   std::uint32_t x86_files = 0, x86_converted = 0;
   DeflateStats deflate;
 };

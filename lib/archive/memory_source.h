@@ -17,6 +17,11 @@ class MemorySource : public ByteSource {
     pos_ += got;
     return true;
   }
+  bool Seek(std::uint64_t offset) override {
+    if (offset > size_) return false;
+    pos_ = static_cast<std::size_t>(offset);
+    return true;
+  }
 
  private:
   const std::uint8_t* data_;

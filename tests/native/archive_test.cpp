@@ -78,21 +78,24 @@ class ArchiveTest : public ::testing::Test {
     fs::remove_all(base_, ec);
   }
 
-  std::vector<std::uint8_t> Pack() {
+  std::vector<std::uint8_t> Pack(std::uint64_t split_above = PackOptions{}.split_above) {
     std::vector<PackInput> inputs;
     Status st = ScanTree((base_ / "in").string(), 1700000000, inputs);
     EXPECT_TRUE(st.ok()) << st.error;
     PackSummary summary;
-    st = WriteArchive(inputs, (base_ / "a.uha").string(), PackOptions{1, false}, summary);
+    st = WriteArchive(inputs, (base_ / "a.uha").string(), PackOptions{1, false, split_above},
+                      summary);
     EXPECT_TRUE(st.ok()) << st.error;
     return ReadAll(base_ / "a.uha");
   }
 
+  // Extracts as the programs do, with a second lane (archives of one block use only the first).
   Status Extract(const std::vector<std::uint8_t>& archive, ExtractSink* sink = nullptr) {
     progress_.last = 0;
-    MemorySource source(archive.data(), archive.size());
-    PosixSink posix((base_ / "out").string());
-    return ExtractArchive(source, sink ? *sink : posix, progress_);
+    MemorySource source(archive.data(), archive.size()), second(archive.data(), archive.size());
+    PosixSink posix((base_ / "out").string()), second_posix((base_ / "out").string());
+    SecondLane lane{second, second_posix};
+    return ExtractArchive(source, sink ? *sink : posix, progress_, sink ? nullptr : &lane);
   }
 
   // Every file below `dir`, by relative name.
@@ -194,6 +197,39 @@ TEST_F(ArchiveTest, PackingIsReproducibleAndSeparatesX86Code) {
   ASSERT_EQ(table.entries.size(), 3u);
   EXPECT_EQ(table.entries[0].name, "a.txt");
   EXPECT_EQ(table.entries[2].name, "tool");
+}
+
+TEST_F(ArchiveTest, TwoLanesWriteWhatOneWritesAndStopAtTheFirstFault) {
+  for (int i = 0; i < 6; ++i) {
+    WriteAll(base_ / "in" / ("part" + std::to_string(i) + ".txt"), MixedData(200000, 10 + i));
+  }
+  fs::copy_file("/bin/true", base_ / "in" / "tool");
+  const std::vector<std::uint8_t> good = Pack(500000);
+  MemorySource source(good.data(), good.size());
+  Table table;
+  ASSERT_TRUE(ReadTable(source, table).ok());
+  // The text is cut in two blocks of equal work, the program has its own: three blocks.
+  ASSERT_EQ(table.blocks.size(), 3u);
+  EXPECT_EQ(table.blocks[0].entry_count, 3u);
+  EXPECT_EQ(table.blocks[1].entry_count, 3u);
+  Status st = Extract(good);
+  ASSERT_TRUE(st.ok()) << st.error;
+  EXPECT_EQ(Files(base_ / "in"), Files(base_ / "out"));
+
+  // Damage in the second block, decoded beside the first: its error is the one reported, and no
+  // file of either lane is left half-written.
+  Header h;
+  ASSERT_TRUE(DecodeHeader(good.data(), h).ok());
+  std::vector<std::uint8_t> bad = good;
+  bad[kHeaderSize + h.table_packed_size + table.blocks[0].packed_size +
+      table.blocks[1].packed_size / 2] ^= 0x55;
+  fs::remove_all(base_ / "out");
+  fs::create_directories(base_ / "out");
+  st = Extract(bad);
+  EXPECT_NE(st.error.find("damaged archive"), std::string::npos) << st.error;
+  for (const auto& [name, bytes] : Files(base_ / "out")) {
+    EXPECT_EQ(bytes, ReadAll(base_ / "in" / name)) << name;
+  }
 }
 
 TEST(EntryName, AcceptsOrdinaryNamesAndRefusesEscapesDevicesAndStreams) {
