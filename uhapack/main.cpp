@@ -112,8 +112,8 @@ int Extract(const char* archive, const std::string& folder) {
   if (!f || !g) return Report(uha::Status::Fail(std::string("cannot open ") + archive));
   uha::StdioSource source(f.get()), second_source(g.get());
   uha::PosixSink sink(folder), second_sink(folder);
-  uha::SecondLane second{second_source, second_sink};
   uha::NoProgress quiet;
+  uha::SecondLane second{second_source, second_sink, quiet};
   return Report(uha::ExtractArchive(source, sink, quiet, &second));
 }
 

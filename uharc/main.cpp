@@ -53,6 +53,14 @@ class RowProgress : public uha::ExtractProgress {
   int entries_ = 0;
 };
 
+// The second lane's entries: its thread only counts them, the row shows the first lane's.
+class EntryCount : public uha::ExtractProgress {
+ public:
+  void OnEntry(const uha::Entry&, std::uint64_t, std::uint64_t) override { ++entries; }
+  void OnBytes(std::uint64_t, std::uint64_t) override {}
+  int entries = 0;
+};
+
 // The message names the fault even when it quotes a name that is not UTF-8 or holds controls.
 int Fail(const uharc::ConsoleOut& out, const std::string& message, int code) {
   out.Write(uharc::FinalRow(out.Encode("UHARC: " + uha::PrintableName(message)), out.cells()));
@@ -66,7 +74,8 @@ int Extract(const uharc::ConsoleOut& out, const wchar_t* archive) {
   std::FILE* second_file = _wfopen(archive, L"rb");
   uha::StdioSource source(file), second_source(second_file);
   uharc::Win32Sink sink, second_sink;
-  uha::SecondLane second{second_source, second_sink};
+  EntryCount second_entries;
+  uha::SecondLane second{second_source, second_sink, second_entries};
   RowProgress progress(out);
   const bool two = second_file != nullptr && second_sink.Init();
   uha::Status st = sink.Init() ? uha::ExtractArchive(source, sink, progress, two ? &second : nullptr)
@@ -74,7 +83,8 @@ int Extract(const uharc::ConsoleOut& out, const wchar_t* archive) {
   if (second_file != nullptr) std::fclose(second_file);
   std::fclose(file);
   if (!st.ok()) return Fail(out, st.error, uharc::kExitFailed);
-  out.Write(uharc::FinalRow("All OK: " + std::to_string(progress.entries()) + " entries extracted",
+  const int entries = progress.entries() + second_entries.entries;
+  out.Write(uharc::FinalRow("All OK: " + std::to_string(entries) + " entries extracted",
                             out.cells()));
   return uharc::kExitOk;
 }

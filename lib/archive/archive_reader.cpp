@@ -283,8 +283,7 @@ struct SecondLaneTask {
   SecondLane* lane;
   static void Run(void* context) {
     auto* self = static_cast<SecondLaneTask*>(context);
-    NoProgress quiet;
-    self->work->Run(self->lane->source, self->lane->sink, quiet);
+    self->work->Run(self->lane->source, self->lane->sink, self->lane->progress);
   }
 };
 

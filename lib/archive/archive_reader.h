@@ -51,10 +51,12 @@ Status ReadTable(ByteSource& source, Table& table);
 struct SecondLane {
   ByteSource& source;  // must be able to seek
   ExtractSink& sink;
+  // Told of the second lane's entries and bytes, on its thread. The first lane's progress sees
+  // the bytes of both.
+  ExtractProgress& progress;
 };
 
 // Reads the header and table, then every block; each file's checksum is checked as it ends.
-// Progress is reported from the calling thread only.
 Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& progress,
                       SecondLane* second = nullptr);
 

@@ -91,10 +91,11 @@ class ArchiveTest : public ::testing::Test {
 
   // Extracts as the programs do, with a second lane (archives of one block use only the first).
   Status Extract(const std::vector<std::uint8_t>& archive, ExtractSink* sink = nullptr) {
-    progress_.last = 0;
+    progress_ = {};
+    second_progress_ = {};
     MemorySource source(archive.data(), archive.size()), second(archive.data(), archive.size());
     PosixSink posix((base_ / "out").string()), second_posix((base_ / "out").string());
-    SecondLane lane{second, second_posix};
+    SecondLane lane{second, second_posix, second_progress_};
     return ExtractArchive(source, sink ? *sink : posix, progress_, sink ? nullptr : &lane);
   }
 
@@ -110,7 +111,7 @@ class ArchiveTest : public ::testing::Test {
   }
 
   fs::path base_;
-  Quiet progress_;
+  Quiet progress_, second_progress_;
 };
 
 // Rewrites the table of a valid archive and puts the checksums right again, so only the lie is
@@ -215,6 +216,8 @@ TEST_F(ArchiveTest, TwoLanesWriteWhatOneWritesAndStopAtTheFirstFault) {
   Status st = Extract(good);
   ASSERT_TRUE(st.ok()) << st.error;
   EXPECT_EQ(Files(base_ / "in"), Files(base_ / "out"));
+  // Each entry is told to one lane's progress, once (the extractor's closing count adds them).
+  EXPECT_EQ(progress_.entries + second_progress_.entries, static_cast<int>(table.entries.size()));
 
   // Damage in the second block, decoded beside the first: its error is the one reported, and no
   // file of either lane is left half-written.
