@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -116,6 +117,23 @@ std::string InstallFolder(const std::string& name, const std::string& archive) {
   return folder;
 }
 
+// Files and folders below `folder` (ending in a backslash).
+int CountEntries(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    ++count;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      count += CountEntries(folder + name + L"\\");
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return count;
+}
+
 ExtractorRun RunLikeTheInstaller(const std::string& folder) {
   SetCurrentDirectoryA(folder.c_str());
   std::string command = "\"" + folder + "\\UHARC.EXE\" x -y \"" + folder + "\\kelvamo.uha\"";
@@ -187,6 +205,9 @@ TEST(Extractor, ShowsReadableProgressOnAHiddenConsoleAndEndsOnABlankRow) {
       ExpectWellFormedProgress(run);
       ExpectEndedWithALineBreak(run);
       EXPECT_EQ(run.last_row.rfind("All OK", 0), 0u) << run.last_row;
+      // Every entry counted once, whichever of the two threads extracted it (the folder also
+      // holds the extractor and the archive).
+      EXPECT_EQ(std::atoi(run.last_row.c_str() + 8), CountEntries(root) - 2) << run.last_row;
       SetFileAttributesW((root + L"kelvamo.exe").c_str(),
                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
       SetFileAttributesW((root + L"Uninstall.exe").c_str(), FILE_ATTRIBUTE_READONLY);
