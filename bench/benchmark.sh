@@ -107,7 +107,8 @@ measure() {
 tarball() { tar -C "$TREE" --sort=name -cf - .; }
 rm -f "$WORK"/archive.*
 read -r pack_seconds pack_peak < <(/usr/bin/time -f '%e %M' -o /dev/stdout \
-  "$UHAPACK" c "$WORK/archive.uha" "$TREE" 2>/dev/null | tee "$WORK/pack.log" | tail -n 1)
+  "$UHAPACK" c "$WORK/archive.uha" "$TREE" | tee "$WORK/pack.log" | tail -n 1)
+[ -f "$WORK/archive.uha" ] || { echo "benchmark.sh: uhapack could not pack $TREE" >&2; exit 1; }
 packed=$(head -n 1 "$WORK/pack.log")
 [ -z "$BASELINE" ] || "$BASELINE" c "$WORK/archive.base.uha" "$TREE" >/dev/null
 tarball | xz --x86 --lzma2=preset=9e -T1 > "$WORK/archive.x86.tar.xz"

@@ -116,6 +116,7 @@ Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& 
   for (std::size_t w = 0; w < kWorkers; ++w) {
     if (!status[w].ok()) return status[w];
     stats.reproduced += part[w].reproduced;
+    stats.inflated += part[w].inflated;
     stats.kept += part[w].kept;
     stats.gnu += part[w].gnu;
     stats.png += part[w].png;

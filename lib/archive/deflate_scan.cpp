@@ -138,6 +138,7 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   done_ = end;
   any_ = true;
   stats_.reproduced += size;
+  stats_.inflated += inflated_.size();
   return true;
 }
 
@@ -179,6 +180,7 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   done_ = end;
   any_ = true;
   stats_.reproduced += deflated;
+  stats_.inflated += inflated_.size();
   stats_.png += deflated;
 }
 
