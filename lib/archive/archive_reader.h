@@ -1,5 +1,6 @@
-// Streaming extraction: the archive is read once, front to back, and every entry is handed to a
-// sink that creates it. The whole table is checked before the sink sees anything.
+// Streaming extraction: every entry is handed to a sink that creates it. With one reader the
+// archive is read once, front to back; with a second lane, two blocks are read at once. The whole
+// table is checked before a sink sees anything.
 #pragma once
 
 #include <cstddef>
