@@ -328,7 +328,9 @@ Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& pr
     if (!st.ok()) return st;
     ++first_file;
   }
-  if (second != nullptr && table.blocks.size() > 1) {
+  // Two lanes need two readers that can go to any block; otherwise one reads on from here.
+  if (second != nullptr && table.blocks.size() > 1 && second->source.Seek(data_start) &&
+      source.Seek(data_start)) {
     LaneWork work(table, first_file, data_start, shared);
     return ExtractInLanes(source, sink, progress, *second, work, shared);
   }

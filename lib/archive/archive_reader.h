@@ -50,7 +50,7 @@ Status ReadTable(ByteSource& source, Table& table);
 // blocks are decoded at once on two threads. Which files each writes depends on timing; what
 // ends up on disk does not.
 struct SecondLane {
-  ByteSource& source;  // must be able to seek
+  ByteSource& source;  // one that cannot seek leaves the whole archive to the first lane
   ExtractSink& sink;
   // Told of the second lane's entries and bytes, on its thread. The first lane's progress sees
   // the bytes of both.

@@ -219,6 +219,26 @@ TEST_F(ArchiveTest, TwoLanesWriteWhatOneWritesAndStopAtTheFirstFault) {
   // Each entry is told to one lane's progress, once (the extractor's closing count adds them).
   EXPECT_EQ(progress_.entries + second_progress_.entries, static_cast<int>(table.entries.size()));
 
+  // A second reader that cannot seek (a pipe, say) leaves the work to the first lane.
+  struct Unseekable : MemorySource {
+    using MemorySource::MemorySource;
+    bool Seek(std::uint64_t) override { return false; }
+  };
+  fs::remove_all(base_ / "out");
+  fs::create_directories(base_ / "out");
+  {
+    MemorySource first(good.data(), good.size());
+    Unseekable second(good.data(), good.size());
+    PosixSink sink((base_ / "out").string()), second_sink((base_ / "out").string());
+    Quiet second_progress;
+    SecondLane lane{second, second_sink, second_progress};
+    progress_ = {};
+    st = ExtractArchive(first, sink, progress_, &lane);
+    ASSERT_TRUE(st.ok()) << st.error;
+    EXPECT_EQ(second_progress.entries, 0);
+  }
+  EXPECT_EQ(Files(base_ / "in"), Files(base_ / "out"));
+
   // Damage in the second block, decoded beside the first: its error is the one reported, and no
   // file of either lane is left half-written.
   Header h;
