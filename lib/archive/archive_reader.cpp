@@ -208,8 +208,8 @@ Status BlockExtractor::Run(const Block& block, const Entry* files) {
 }
 
 // The header and table; `data_start` is where block 0 begins.
-Status ReadHeadAndTable(ByteSource& source, Header& header, Table& table,
-                        std::uint64_t& data_start) {
+Status ReadHeadAndTable(ByteSource& source, Table& table, std::uint64_t& data_start) {
+  Header header;
   std::uint8_t raw[kHeaderSize];
   Status st = ReadExactly(source, raw, sizeof raw);
   if (st.ok()) st = DecodeHeader(raw, header);
@@ -306,17 +306,15 @@ Status ExtractInLanes(ByteSource& source, ExtractSink& sink, ExtractProgress& pr
 }  // namespace
 
 Status ReadTable(ByteSource& source, Table& table) {
-  Header header;
   std::uint64_t data_start = 0;
-  return ReadHeadAndTable(source, header, table, data_start);
+  return ReadHeadAndTable(source, table, data_start);
 }
 
 Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& progress,
                       SecondLane* second) {
-  Header header;
   Table table;
   std::uint64_t data_start = 0;
-  Status st = ReadHeadAndTable(source, header, table, data_start);
+  Status st = ReadHeadAndTable(source, table, data_start);
   if (!st.ok()) return st;
   Shared shared;
   std::size_t first_file = 0;

@@ -99,6 +99,14 @@ Status PrepareX86(PackInput& in, DeflateStats&) {
   return {};
 }
 
+// Packing keeps both cores busy: `work(0)` runs here and `work(1)` on a second thread.
+template <typename Work>
+void OnBothCores(Work work) {
+  std::thread helper(work, 1);
+  work(0);
+  helper.join();
+}
+
 // The deflate search and the x86 trials take most of the packing time outside LZMA: both cores
 // share the files.
 using Prepare = Status (*)(PackInput&, DeflateStats&);
@@ -110,17 +118,10 @@ Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& 
     for (std::size_t i = w; i < files.size() && status[w].ok(); i += kWorkers)
       status[w] = prepare(files[i], part[w]);
   };
-  std::thread helper(work, 1);
-  work(0);
-  helper.join();
+  OnBothCores(work);
   for (std::size_t w = 0; w < kWorkers; ++w) {
     if (!status[w].ok()) return status[w];
-    stats.reproduced += part[w].reproduced;
-    stats.inflated += part[w].inflated;
-    stats.kept += part[w].kept;
-    stats.gnu += part[w].gnu;
-    stats.png += part[w].png;
-    stats.png_kept += part[w].png_kept;
+    stats += part[w];
   }
   return {};
 }
@@ -266,13 +267,10 @@ void PlanBlocks(std::vector<PackInput>& group, bool code, std::uint64_t split_ab
 // Each block is compressed on its own; two at a time.
 Status PackBlocks(std::vector<BlockPlan>& plans, const PackOptions& options) {
   std::atomic<std::size_t> next{0};
-  auto work = [&] {
+  OnBothCores([&](std::size_t) {
     for (std::size_t i = next++; i < plans.size(); i = next++)
       plans[i].status = PackBlock(plans[i], options);
-  };
-  std::thread helper(work);
-  work();
-  helper.join();
+  });
   for (const BlockPlan& plan : plans) {
     if (!plan.status.ok()) return plan.status;
   }

@@ -18,6 +18,16 @@ struct DeflateStats {
   std::uint64_t gnu = 0;         // of `reproduced`, rebuilt by the GNU engine
   std::uint64_t png = 0;         // of `reproduced`, PNG image data
   std::uint64_t png_kept = 0;    // of `kept`, PNG image data
+
+  DeflateStats& operator+=(const DeflateStats& o) {
+    reproduced += o.reproduced;
+    inflated += o.inflated;
+    kept += o.kept;
+    gnu += o.gnu;
+    png += o.png;
+    png_kept += o.png_kept;
+    return *this;
+  }
 };
 
 // The settings, tried in a fixed order with `params` first (all with its window), that deflate
