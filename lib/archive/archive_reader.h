@@ -10,15 +10,6 @@
 
 namespace uha {
 
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  // Reads up to `want` bytes; `got` is 0 only at the end. False on a read error.
-  virtual bool Read(void* buffer, std::size_t want, std::size_t& got) = 0;
-  // Goes to `offset` bytes from the start; false when the source cannot.
-  virtual bool Seek(std::uint64_t /*offset*/) { return false; }
-};
-
 class ExtractSink {
  public:
   virtual ~ExtractSink() = default;

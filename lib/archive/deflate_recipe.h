@@ -57,12 +57,6 @@ void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                 const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
                 std::uint64_t deflated_size);
 
-class ByteSink {
- public:
-  virtual ~ByteSink() = default;
-  virtual Status Put(const std::uint8_t* data, std::size_t size) = 0;
-};
-
 // Deflates in fixed input and output slices: zlib's output may depend on how its input arrives,
 // so both sides feed it the same way whatever sizes their callers hand over.
 class Redeflater {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "lib/archive/byte_io.h"
+
 namespace uha {
 
 constexpr std::uint8_t kVersion = 2;
@@ -66,13 +68,6 @@ struct Header {
   std::uint32_t table_packed_size = 0;  // as stored: LZMA2, right after the header
   std::uint32_t table_crc32 = 0;
   std::uint64_t archive_size = 0;
-};
-
-// Result of an operation: empty error means success.
-struct Status {
-  std::string error;
-  bool ok() const { return error.empty(); }
-  static Status Fail(std::string message) { return Status{std::move(message)}; }
 };
 
 std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc = 0);
