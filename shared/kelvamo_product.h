@@ -33,6 +33,10 @@ constexpr char kUninstallerFile[] = "Uninstall.exe";
 // installation leaves it in the install folder for the uninstaller (docs/installed-files.md).
 constexpr char kInstalledListFile[] = "uninstall.lst";
 
+// The notices the licences of what the programs link ask a binary distribution to carry
+// (docs/third-party.md): the build puts them at the top of every product tree it packs.
+constexpr char kNoticesFile[] = "THIRD-PARTY-NOTICES.txt";
+
 // The shortcuts: the start-up and desktop link, and the start-menu group with its two links. The
 // uninstaller's link name is a literal of each program's own execution character set.
 constexpr char kLinkFile[] = "Kelvamo.lnk";

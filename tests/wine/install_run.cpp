@@ -235,6 +235,7 @@ void InstallTest::ExpectCompleted(const std::string& folder) {
   EXPECT_FALSE(Exists(folder + kExtractorName));
   EXPECT_TRUE(Exists(folder + kApplicationFile));
   EXPECT_TRUE(Exists(folder + kUninstallerFile));
+  EXPECT_TRUE(Exists(folder + kelvamo::kNoticesFile));
   size_t packed = 0;
   for (const char* lib : {"jre\\lib\\", "jre\\lib\\ext\\"}) {
     for (const std::string& path : PackedLibraries(folder + lib)) {

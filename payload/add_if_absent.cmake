@@ -1,5 +1,5 @@
-# Puts PROGRAM into the product tree TREE as NAME, unless the tree brings a file of that name
-# already (compared as Windows compares names, without regard to case).
+# Puts FILE into the product tree TREE as NAME, unless the tree brings a file of that name already
+# (compared as Windows compares names, without regard to case).
 file(GLOB top_level RELATIVE "${TREE}" "${TREE}/*")
 string(TOLOWER "${NAME}" wanted)
 foreach(entry IN LISTS top_level)
@@ -8,4 +8,4 @@ foreach(entry IN LISTS top_level)
     return()
   endif()
 endforeach()
-file(COPY_FILE "${PROGRAM}" "${TREE}/${NAME}")
+file(COPY_FILE "${FILE}" "${TREE}/${NAME}")
