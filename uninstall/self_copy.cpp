@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "lib/win32/listed_removal.h"
+#include "lib/win32/process_start.h"
 #include "shared/uninstaller_contract.h"
 
 namespace {
@@ -51,13 +52,13 @@ std::optional<int> RunFromTemporaryCopy(const std::wstring& ownPath, bool silent
   args.self = self == INVALID_HANDLE_VALUE ? 0 : AsValue(self);
   args.file = AsValue(ownFile);
   args.originalPath = ownPath;
-  std::wstring commandLine = L'"' + copy + L"\" " + kelvamo::CopyCommandTail(args);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  const bool started = ready && CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr,
-                                               TRUE, 0, nullptr, folder.c_str(), &startup,
-                                               &process);
+  ProcessStart how;
+  how.application = copy;
+  how.commandLine = L'"' + copy + L"\" " + kelvamo::CopyCommandTail(args);
+  how.currentFolder = folder;
+  how.inheritHandles = true;
+  ProcessHandle process = ready ? StartProcess(how) : ProcessHandle();
+  const bool started = static_cast<bool>(process);
   // From here on only the copy holds the handles it inherited.
   CloseIfOpen(self);
   CloseIfOpen(ownFile);
@@ -68,14 +69,12 @@ std::optional<int> RunFromTemporaryCopy(const std::wstring& ownPath, bool silent
     DeleteFileW(copy.c_str());
     return std::nullopt;
   }
-  CloseHandle(process.hThread);
   DWORD code = kelvamo::kUninstallFailed, count = 0;
   // A copy that ends without a report closes the pipe, and the read fails.
   if (!ReadFile(reportRead, &code, sizeof(code), &count, nullptr) || count != sizeof(code)) {
     code = kelvamo::kUninstallFailed;
   }
   CloseHandle(reportRead);
-  CloseHandle(process.hProcess);
   return static_cast<int>(code);
 }
 

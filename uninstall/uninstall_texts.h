@@ -25,5 +25,15 @@ constexpr wchar_t kFoldersKept[] = L"\r\n\r\n以下文件夹保留了下来:";
 constexpr wchar_t kKeptForOtherFiles[] = L"\r\n  原因: 其中有不是 Kelvamo 安装的文件。";
 constexpr wchar_t kKeptForFailedFiles[] = L"\r\n  原因: 其中有 Kelvamo 的文件无法删除(可能正被使用)。";
 constexpr wchar_t kMoreFolders[] = L"\r\n……";
+constexpr wchar_t kNotAllRemoved[] =
+    L"Kelvamo 没有完全删除。以下文件无法删除，仍留在此计算机上:";
+constexpr wchar_t kReasonPrefix[] = L"\r\n  原因: ";
+constexpr wchar_t kReasonInUse[] = L"正被其他程序使用。";
+constexpr wchar_t kReasonDenied[] = L"拒绝访问(可能正被使用，或没有删除它的权限)。";
+constexpr wchar_t kReasonLink[] = L"它是指向别处的链接，卸载程序不会经由它删除任何内容。";
+constexpr wchar_t kReasonOther[] = L"无法删除，错误代码 ";
+constexpr wchar_t kMoreFiles[] = L"\r\n……";
+constexpr wchar_t kEntryKept[] =
+    L"\r\n\r\nKelvamo 的卸载项已保留。关闭使用这些文件的程序后，再次运行卸载程序即可完成卸载。";
 
 }  // namespace texts

@@ -18,12 +18,26 @@ using namespace kelvamo;
 namespace {
 
 constexpr size_t kMaxFoldersShown = 8;
+constexpr size_t kMaxFilesShown = 8;
 // The original's file may be held a moment after it ended.
 constexpr int kDeleteAttempts = 20;
 constexpr DWORD kDeleteRetryMs = 100;
 
 std::wstring WithoutBackslash(const std::wstring& folder) {
   return folder.empty() || folder.back() != L'\\' ? folder : folder.substr(0, folder.size() - 1);
+}
+
+std::wstring ReasonText(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return texts::kReasonInUse;
+    case ERROR_ACCESS_DENIED:
+      return texts::kReasonDenied;
+    case kRefusedLink:
+      return texts::kReasonLink;
+  }
+  return texts::kReasonOther + Decimal(error);
 }
 
 bool Exists(const std::wstring& path) {
@@ -72,25 +86,49 @@ int Uninstaller::Remove() {
     ComScope com;
     m_entriesRemoved = RemoveProductLinks(m_folder, m_entriesCount);
   }
-  m_entriesRemoved = RemoveProductKeys(m_folder, m_entriesCount) && m_entriesRemoved;
-  if (!list) return m_entriesRemoved ? kUninstallNoList : kUninstallIncomplete;
+  if (!list) {
+    m_entriesRemoved = RemoveProductKeys(m_folder, m_entriesCount) && m_entriesRemoved;
+    return m_entriesRemoved ? kUninstallNoList : kUninstallIncomplete;
+  }
   const bool filesRemoved = RemoveFiles(PlanRemoval(*list));
-  return filesRemoved && m_entriesRemoved ? kUninstallDone : kUninstallIncomplete;
+  // While anything listed stays, so does the entry that starts this uninstaller again, so that
+  // a later run can finish the work.
+  if (!filesRemoved) return kUninstallIncomplete;
+  m_entriesRemoved = RemoveProductKeys(m_folder, m_entriesCount) && m_entriesRemoved;
+  return m_entriesRemoved ? kUninstallDone : kUninstallIncomplete;
 }
 
 // The list and the uninstaller stay while any listed file does, so that a later run can finish.
 bool Uninstaller::RemoveFiles(const RemovalPlan& plan) {
   for (const std::string& name : plan.files) {
-    if (!m_listed.RemoveFile(ListedName(name))) m_failedFiles.push_back(ListedPath(m_folder, name));
+    if (!m_listed.RemoveFile(ListedName(name))) NoteFailedFile(name);
   }
   for (const std::string& name : plan.folders) {
     if (!m_listed.RemoveFolder(ListedName(name))) {
       m_listedFolders.push_back(ListedPath(m_folder, name));
     }
   }
-  if (!m_failedFiles.empty() || !m_listed.RemoveFile(ListedName(kInstalledListFile))) return false;
+  if (!m_failedFiles.empty()) return false;
+  if (!m_listed.RemoveFile(ListedName(kInstalledListFile))) {
+    NoteFailedFile(kInstalledListFile);
+    return false;
+  }
   m_removeOriginal = plan.listsUninstaller;
   return true;
+}
+
+void Uninstaller::NoteFailedFile(const std::string& name) {
+  m_failedReasons.push_back(GetLastError());  // RemoveFile leaves why
+  m_failedFiles.push_back(ListedPath(m_folder, name));
+}
+
+std::wstring Uninstaller::FailedFilesText() const {
+  std::wstring text = texts::kNotAllRemoved;
+  for (size_t i = 0; i < m_failedFiles.size() && i < kMaxFilesShown; ++i) {
+    text += L"\r\n" + m_failedFiles[i] + texts::kReasonPrefix + ReasonText(m_failedReasons[i]);
+  }
+  if (m_failedFiles.size() > kMaxFilesShown) text += texts::kMoreFiles;
+  return text + texts::kEntryKept;
 }
 
 bool Uninstaller::RemoveOriginal(const std::wstring& originalPath, bool now) {
@@ -141,6 +179,8 @@ void Uninstaller::ShowResult(int code) const {
   } else if (code == kUninstallNoList) {
     text = (m_entriesCount > 0 ? texts::kOnlyEntriesRemoved : texts::kNoEntriesFound) +
            WithoutBackslash(m_folder);
+  } else if (!m_failedFiles.empty()) {
+    text = FailedFilesText() + KeptFoldersText();
   } else {
     text = texts::kRemoved + KeptFoldersText();
   }

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,10 @@ class Uninstaller {
   bool ApplicationClosed() const;
   bool RemoveFiles(const kelvamo::RemovalPlan& plan);
   std::wstring KeptFoldersText() const;
+  // Notes a listed file that stays, with the last error as the reason.
+  void NoteFailedFile(const std::string& name);
+  // What stays and why, said first, and that the entry stays for a later run.
+  std::wstring FailedFilesText() const;
 
   std::wstring m_folder;  // ends with a backslash
   bool m_silent;
@@ -35,4 +41,5 @@ class Uninstaller {
   bool m_removeOriginal = false;
   std::vector<std::wstring> m_listedFolders;
   std::vector<std::wstring> m_failedFiles;
+  std::vector<DWORD> m_failedReasons;  // the platform's error for each failed file
 };

@@ -75,8 +75,8 @@ std::optional<PayloadFacts> DecodePayloadFacts(const void* bytes, std::size_t si
   return facts;
 }
 
-std::uint32_t PayloadCrc32(const void* bytes, std::size_t size) {
-  return lzma_crc32(static_cast<const std::uint8_t*>(bytes), size, 0);
+std::uint32_t PayloadCrc32(const void* bytes, std::size_t size, std::uint32_t crc) {
+  return lzma_crc32(static_cast<const std::uint8_t*>(bytes), size, crc);
 }
 
 bool MatchesRecord(const void* bytes, std::uint64_t size, std::uint64_t recordedBytes,

@@ -16,8 +16,8 @@ PayloadFactsRecord EncodePayloadFacts(const PayloadFacts& facts);
 // Nothing unless the bytes are a whole record of this layout.
 std::optional<PayloadFacts> DecodePayloadFacts(const void* bytes, std::size_t size);
 
-// The CRC-32 the facts record (the archive format's own).
-std::uint32_t PayloadCrc32(const void* bytes, std::size_t size);
+// The CRC-32 the facts record (the archive format's own); `crc` carries it on from earlier bytes.
+std::uint32_t PayloadCrc32(const void* bytes, std::size_t size, std::uint32_t crc = 0);
 // True when the bytes have the recorded size and CRC-32; a truncated copy fails on its size alone.
 bool MatchesRecord(const void* bytes, std::uint64_t size, std::uint64_t recordedBytes,
                    std::uint32_t recordedCrc);

@@ -2,7 +2,9 @@
 
 #include <winternl.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "lib/win32/wide_path.h"
@@ -19,6 +21,7 @@ constexpr NTSTATUS kStatusNameNotFound = static_cast<NTSTATUS>(0xC0000034L);
 constexpr NTSTATUS kStatusPathNotFound = static_cast<NTSTATUS>(0xC000003AL);
 constexpr auto kFileBasicInformation = static_cast<FILE_INFORMATION_CLASS>(4);
 constexpr auto kFileDispositionInformation = static_cast<FILE_INFORMATION_CLASS>(13);
+constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 struct BasicInformation {
@@ -88,7 +91,8 @@ bool IsWhatPathNames(HANDLE handle, const std::wstring& expectedName) {
   return !name.empty() && SameText(name, expectedName);
 }
 
-Opened OpenChild(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG options) {
+Opened OpenChild(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG options,
+                 ULONG share = kShareAll, ULONG disposition = FILE_OPEN) {
   UNICODE_STRING text;
   text.Buffer = const_cast<PWSTR>(name.c_str());
   text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
@@ -97,9 +101,11 @@ Opened OpenChild(HANDLE parent, const std::wstring& name, ACCESS_MASK access, UL
   IO_STATUS_BLOCK io;
   HANDLE handle = nullptr;
   const ULONG how = options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT;
-  const NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0,
-                                       kShareAll, FILE_OPEN, how, nullptr, 0);
+  const NTSTATUS status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr,
+                                       FILE_ATTRIBUTE_NORMAL, share, disposition, how, nullptr, 0);
   if (NT_SUCCESS(status)) return {Found::kYes, handle};
+  // Callers that report why a name stays read it from the last error.
+  SetLastError(RtlNtStatusToDosError(status));
   const bool absent = status == kStatusNameNotFound || status == kStatusPathNotFound;
   return {absent ? Found::kAbsent : Found::kRefused, nullptr};
 }
@@ -109,6 +115,7 @@ bool MarkForDeletion(HANDLE handle) {
   IO_STATUS_BLOCK io;
   NTSTATUS status = NtSetInformationFile(handle, &io, &remove, sizeof(remove),
                                          kFileDispositionInformation);
+  if (!NT_SUCCESS(status)) SetLastError(RtlNtStatusToDosError(status));
   if (status != kStatusCannotDelete) return NT_SUCCESS(status);
   // Read-only: cleared on this very file, then asked again.
   BasicInformation basic = {};
@@ -127,7 +134,7 @@ bool MarkForDeletion(HANDLE handle) {
 
 // The folder at `path`, opened without following a link and with `access` besides what reading
 // needs; null when it is missing, not a folder, or a link.
-HANDLE OpenFolder(const std::wstring& path, DWORD access) {
+HANDLE OpenFolder(const std::wstring& path, DWORD access, DWORD share = kShareAll) {
   const std::wstring extended = ExtendedPath(path);
   // Wine follows a link to a folder even when asked not to, but shows it as a reparse point here.
   const DWORD attributes = GetFileAttributesW(extended.c_str());
@@ -137,7 +144,7 @@ HANDLE OpenFolder(const std::wstring& path, DWORD access) {
   }
   HANDLE handle = CreateFileW(
       extended.c_str(), access | FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES |
-      SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING,
+      SYNCHRONIZE, share, nullptr, OPEN_EXISTING,
       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   BY_HANDLE_FILE_INFORMATION info;
@@ -166,6 +173,7 @@ Opened OpenListed(HANDLE folder, const std::wstring& folderName, const std::wstr
     if (opened.found != Found::kYes) return opened;
     if (!IsWhatPathNames(opened.handle, folderName + L'\\' + name.substr(0, end))) {
       CloseHandle(opened.handle);
+      SetLastError(kRefusedLink);
       return {};
     }
     if (last) return opened;
@@ -181,10 +189,17 @@ ListedFolder::~ListedFolder() {
   if (m_handle) CloseHandle(m_handle);
 }
 
-bool ListedFolder::Open(const std::wstring& path) {
+bool ListedFolder::Open(const std::wstring& path) { return OpenSharing(path, kShareAll); }
+
+// Without delete sharing nobody can rename or delete the folder while it is open.
+bool ListedFolder::Hold(const std::wstring& path) {
+  return OpenSharing(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+}
+
+bool ListedFolder::OpenSharing(const std::wstring& path, DWORD share) {
   std::wstring folder = path;
   while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
-  HANDLE handle = OpenFolder(folder, 0);
+  HANDLE handle = OpenFolder(folder, 0, share);
   const std::wstring name = handle ? ObjectName(handle) : L"";
   if (name.empty()) {
     if (handle) CloseHandle(handle);
@@ -216,6 +231,16 @@ std::optional<std::string> ListedFolder::Read(const std::wstring& name, DWORD ma
   return text;
 }
 
+std::optional<std::uint64_t> ListedFolder::FileSize(const std::wstring& name) const {
+  const Opened opened =
+      OpenListed(m_handle, m_name, name, FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE);
+  if (opened.found != Found::kYes) return std::nullopt;
+  Handle file(opened.handle);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
 bool ListedFolder::RemoveFile(const std::wstring& name) const {
   const Opened opened = OpenListed(m_handle, m_name, name,
                                    DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
@@ -239,6 +264,52 @@ bool ListedFolder::RemoveItself() const {
   Handle folder(OpenFolder(m_path, DELETE));
   return folder.get() && SameFileObject(folder.get(), m_handle) && MarkForDeletion(folder.get());
 }
+
+HANDLE ListedFolder::CreateNewFile(const std::wstring& name) const {
+  if (!m_handle || name.find(L'\\') != std::wstring::npos) return nullptr;
+  const Opened made = OpenChild(m_handle, name, GENERIC_WRITE | GENERIC_READ | DELETE,
+                                FILE_NON_DIRECTORY_FILE, 0, FILE_CREATE);
+  return made.found == Found::kYes ? made.handle : nullptr;
+}
+
+bool ListedFolder::RenameInto(HANDLE file, const std::wstring& name) const {
+  if (!m_handle || name.empty() || name.find(L'\\') != std::wstring::npos) return false;
+  const ULONG nameBytes = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+  // The platform's FILE_RENAME_INFORMATION: the name starts at the member's own offset, not
+  // after the padded head.
+  struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[1];
+  };
+  const size_t nameOffset = offsetof(RenameInformation, fileName);
+  std::vector<std::uint8_t> buffer(nameOffset + nameBytes + sizeof(wchar_t));
+  const RenameInformation head = {TRUE, m_handle, nameBytes, {0}};
+  std::memcpy(buffer.data(), &head, nameOffset);
+  std::memcpy(buffer.data() + nameOffset, name.c_str(), nameBytes);
+  IO_STATUS_BLOCK io;
+  const NTSTATUS status = NtSetInformationFile(file, &io, buffer.data(),
+                                               static_cast<ULONG>(buffer.size()),
+                                               kFileRenameInformation);
+  if (!NT_SUCCESS(status)) SetLastError(RtlNtStatusToDosError(status));
+  return NT_SUCCESS(status);
+}
+
+HANDLE ListedFolder::OpenHeld(const std::wstring& name, ACCESS_MASK access) const {
+  if (!m_handle || name.find(L'\\') != std::wstring::npos) return nullptr;
+  const Opened opened = OpenChild(m_handle, name, access | FILE_READ_ATTRIBUTES,
+                                  FILE_NON_DIRECTORY_FILE, FILE_SHARE_READ);
+  return opened.found == Found::kYes ? opened.handle : nullptr;
+}
+
+bool ListedFolder::IsOnlyName(HANDLE file, const std::wstring& name) const {
+  BY_HANDLE_FILE_INFORMATION info;
+  return m_handle && IsWhatPathNames(file, m_name + L'\\' + name) &&
+         GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1;
+}
+
+bool DeleteThrough(HANDLE file) { return MarkForDeletion(file); }
 
 bool SameFileObject(HANDLE a, HANDLE b) {
   BY_HANDLE_FILE_INFORMATION first, second;

@@ -10,11 +10,16 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "lib/product/installed_list.h"
+
+// The last error a name refused as a link (or below one) leaves; other refusals leave the
+// platform's own.
+constexpr DWORD kRefusedLink = ERROR_CANT_RESOLVE_FILENAME;
 
 class ListedFolder {
  public:
@@ -26,6 +31,8 @@ class ListedFolder {
   // Opens the folder at `path` (absolute, with or without a trailing backslash); false when it
   // is missing, not a folder, or a link.
   bool Open(const std::wstring& path);
+  // As Open, and the folder cannot be renamed or deleted by anyone while this object holds it.
+  bool Hold(const std::wstring& path);
   // Whether both are open on one folder (volume and file id): the folder the list was read from
   // is still the one its path names.
   bool SameAs(const ListedFolder& other) const;
@@ -33,8 +40,10 @@ class ListedFolder {
   // The listed file `name` (components joined by backslashes) read whole; nothing when it is
   // missing, a link, larger than `maxBytes` or cannot be read.
   std::optional<std::string> Read(const std::wstring& name, DWORD maxBytes) const;
+  // The size of the listed file `name`; nothing when it is missing, a folder or a link.
+  std::optional<std::uint64_t> FileSize(const std::wstring& name) const;
   // Deletes the listed file `name`, read-only or not; true when it is gone or was never there.
-  // A name that is a folder or a link, or lies below a link, stays.
+  // A name that is a folder or a link, or lies below a link, stays; the last error says why.
   bool RemoveFile(const std::wstring& name) const;
   // Removes the listed folder `name` when it is empty and no link; true when it is gone or was
   // never there.
@@ -42,7 +51,25 @@ class ListedFolder {
   // Removes the folder itself when it is empty; true when it is gone.
   bool RemoveItself() const;
 
+  // Files the installer writes itself. A name is never followed: a new file is made under a name
+  // nothing stands at and then given its final name, which replaces whatever stood there (a
+  // link, a hard link, a user's file) as a name.
+  //
+  // A new file `name` open for writing and deleting and shared with nobody; null when anything
+  // stands at the name.
+  HANDLE CreateNewFile(const std::wstring& name) const;
+  // Renames the open file to `name`, replacing what stood there; false when that is a folder.
+  bool RenameInto(HANDLE file, const std::wstring& name) const;
+  // The file `name` with `access`, sharing only reading: while it is open nobody else can write,
+  // rename or delete it. Null when it is missing, or open elsewhere for writing.
+  HANDLE OpenHeld(const std::wstring& name, ACCESS_MASK access) const;
+  // Whether `file` is no link, the system names it by this folder and `name`, and that is its
+  // only name: what it holds can be reached in no other way.
+  bool IsOnlyName(HANDLE file, const std::wstring& name) const;
+
  private:
+  bool OpenSharing(const std::wstring& path, DWORD share);
+
   HANDLE m_handle = nullptr;
   std::wstring m_path;  // as opened, without a trailing backslash
   std::wstring m_name;  // the system's name for the folder
@@ -50,6 +77,8 @@ class ListedFolder {
 
 // Whether two handles are open on the same file or folder (volume and file id).
 bool SameFileObject(HANDLE a, HANDLE b);
+// Marks the open file for deletion (clearing read-only first); it goes when the last handle closes.
+bool DeleteThrough(HANDLE file);
 
 // A listed name (UTF-8, "/" between components) as the folder's calls take it: UTF-16 with
 // backslashes; empty when it is not UTF-8.

@@ -5,6 +5,7 @@
 #include "setup/app/one_installer.h"
 #include "setup/app/wizard_steps.h"
 #include "setup/app/finish_sequence.h"
+#include "setup/engine/payload.h"
 #include "setup/framework/ansi_lead_byte.h"
 #include "setup/pages/exit_confirm_dlg.h"
 #include "setup/res/resource.h"
@@ -43,7 +44,26 @@ bool CSetupDlg::OnInitDialog() {
   m_pageFinish.Create(IDD_FINISH_PAGE, this);
   LayPagesOverPlaceholder();
   ShowStep();
+  m_signature.Start(m_hWnd, kWmSignatureVerdict);
   return true;
+}
+
+bool CSetupDlg::SignatureHolds() {
+  if (m_signature.Holds()) return true;
+  // Told once, whether the verdict came in on its own or was waited for.
+  if (!m_bDamageShown) {
+    m_bDamageShown = true;
+    ShowWindow(SW_HIDE);
+    AfxMessageBox(kPayloadDamaged, MB_OK | MB_ICONSTOP);
+    AfxGetApp()->m_nExitCode = kExitDamaged;
+    SendMessage(WM_CLOSE);
+  }
+  return false;
+}
+
+LRESULT CSetupDlg::OnSignatureVerdict(WPARAM, LPARAM) {
+  static_cast<void>(SignatureHolds());  // a changed file ends the wizard here
+  return 0;
 }
 
 void CSetupDlg::AddAboutItem() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "setup/engine/own_signature.h"
 #include "setup/framework/afx.h"
 #include "setup/pages/finish_page.h"
 #include "setup/pages/folder_page.h"
@@ -7,6 +8,9 @@
 #include "setup/res/resource.h"
 #include "setup/ui/dpi_layout.h"
 #include "setup/ui/wizard_button.h"
+
+// Posted by the check of the installer's own signature when its verdict is in.
+constexpr UINT kWmSignatureVerdict = WM_APP + 1;
 
 // The wizard: four pages laid over the placeholder rectangle, one visible per step, and the Back,
 // Next and Cancel buttons. Pages reach it as their parent window.
@@ -17,6 +21,9 @@ public:
 
   // Shows the page and button state of m_nStep; steps outside 1 to 4 change nothing.
   void ShowStep();
+  // Waits for the verdict on the installer's own signature; when the file was changed since it
+  // was signed, says so and ends the wizard, and returns false. Nothing may be written before.
+  bool SignatureHolds();
 
   int m_nStep = 0;
   CWizardButton m_btnCancel;
@@ -28,6 +35,7 @@ public:
   CFinishPage m_pageFinish;
   HICON m_hIcon;
   CDpiLayout m_layout;  // the frame's controls at the DPI of its window
+  OwnSignatureCheck m_signature;  // runs while the welcome page shows
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -46,12 +54,14 @@ protected:
   // framework's default would end the wizard at once, with no question and nothing undone.
   void OnEnterKey();
   void OnEscapeKey();
+  LRESULT OnSignatureVerdict(WPARAM wParam, LPARAM lParam);
 
   BEGIN_MSG_MAP(CSetupDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
+    ON_MESSAGE(kWmSignatureVerdict, OnSignatureVerdict)
     ON_BN_CLICKED(IDC_NEXT, OnNext)
     ON_BN_CLICKED(IDC_BACK, OnBack)
     ON_BN_CLICKED(IDC_CANCEL_BUTTON, OnCancelButton)
@@ -64,4 +74,6 @@ private:
   CDpiLayout* LayoutOf(int index);
   void LayPagesOverPlaceholder();
   void AddAboutItem();
+
+  bool m_bDamageShown = false;
 };

@@ -1,10 +1,10 @@
 #include "setup/engine/extractor_run.h"
 
-#include <vector>
-
 #include "setup/engine/install_paths.h"
 #include "setup/engine/message_pump.h"
 #include "lib/win32/process_list.h"
+#include "lib/win32/process_start.h"
+#include "lib/win32/wide_path.h"
 #include "shared/uharc_console.h"
 
 namespace {
@@ -65,27 +65,20 @@ bool ExtractorRun::Start(const std::string& installDir, const std::string& comma
   if (!SetCurrentDirectoryA(installDir.c_str())) return false;
   AllocHiddenConsole();
 
-  std::vector<char> command(commandLine.begin(), commandLine.end());
-  command.push_back('\0');
   // The extractor writes to this console, handed over explicitly as its standard handles.
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = OpenConsole("CONIN$", true);
-  startup.hStdOutput = OpenConsole("CONOUT$", true);
-  startup.hStdError = startup.hStdOutput;
-  PROCESS_INFORMATION process = {};
-  const bool started = startup.hStdInput != INVALID_HANDLE_VALUE &&
-                       startup.hStdOutput != INVALID_HANDLE_VALUE &&
-                       CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  if (startup.hStdInput != INVALID_HANDLE_VALUE) CloseHandle(startup.hStdInput);
-  if (startup.hStdOutput != INVALID_HANDLE_VALUE) CloseHandle(startup.hStdOutput);
-  if (!started) return false;
-  CloseHandle(process.hThread);
-  m_process.Reset(process.hProcess);
-  return true;
+  ProcessStart how;
+  how.commandLine = WidenAnsi(commandLine);
+  how.show = SW_HIDE;
+  how.inheritHandles = true;
+  how.standardHandles = true;
+  how.input = OpenConsole("CONIN$", true);
+  how.output = how.error = OpenConsole("CONOUT$", true);
+  if (how.input != INVALID_HANDLE_VALUE && how.output != INVALID_HANDLE_VALUE) {
+    m_process = StartProcess(how);
+  }
+  if (how.input != INVALID_HANDLE_VALUE) CloseHandle(how.input);
+  if (how.output != INVALID_HANDLE_VALUE) CloseHandle(how.output);
+  return static_cast<bool>(m_process);
 }
 
 bool ExtractorRun::WaitUntilListed(DWORD timeoutMs) const {

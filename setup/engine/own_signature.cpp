@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "setup/engine/message_pump.h"
 #include "setup/engine/signature_verdict.h"
 
 namespace {
@@ -35,4 +36,30 @@ bool OwnSignatureHolds() {
   trust.dwStateAction = WTD_STATEACTION_CLOSE;
   WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &trust);  // frees the state
   return !kelvamo::SignatureShowsDamage(static_cast<std::uint32_t>(result));
+}
+
+OwnSignatureCheck::~OwnSignatureCheck() {
+  if (!m_thread) return;
+  WaitForSingleObject(m_thread, INFINITE);  // the thread reads this object
+  CloseHandle(m_thread);
+}
+
+void OwnSignatureCheck::Start(HWND window, UINT message) {
+  m_window = window;
+  m_message = message;
+  m_thread = CreateThread(nullptr, 0, &OwnSignatureCheck::Run, this, 0, nullptr);
+  if (!m_thread) Run(this);
+}
+
+DWORD WINAPI OwnSignatureCheck::Run(void* self) {
+  auto* check = static_cast<OwnSignatureCheck*>(self);
+  check->m_damaged = !OwnSignatureHolds();
+  PostMessageA(check->m_window, check->m_message, 0, 0);
+  return 0;
+}
+
+bool OwnSignatureCheck::Holds() const {
+  // A quit message ends the pumping early; the verdict is waited for all the same.
+  if (m_thread && !WaitPumping(m_thread, INFINITE)) WaitForSingleObject(m_thread, INFINITE);
+  return !m_damaged;  // written before the thread ended
 }

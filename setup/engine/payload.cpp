@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "lib/archive/archive_reader.h"
+#include "lib/archive/memory_source.h"
+
 namespace {
 
 // The bytes of one "SETUP" resource of the running program, in place; null when it is missing.
@@ -35,6 +38,16 @@ bool PayloadMatchesFacts(const kelvamo::PayloadFacts& facts) {
          ResourceMatches(kExtractorResource, facts.extractor_bytes, facts.extractor_crc32);
 }
 
+std::optional<uha::Table> PayloadTable() {
+  DWORD size = 0;
+  const void* bytes = ResourceBytes(kArchiveResource, &size);
+  if (bytes == nullptr) return std::nullopt;
+  uha::MemorySource source(static_cast<const std::uint8_t*>(bytes), size);
+  uha::Table table;
+  if (!uha::ReadTable(source, table).ok()) return std::nullopt;
+  return table;
+}
+
 bool PayloadCopy::Load(WORD resourceId) {
   Release();
   DWORD size = 0;
@@ -45,20 +58,6 @@ bool PayloadCopy::Load(WORD resourceId) {
   std::memcpy(m_bytes.get(), bytes, size);
   m_size = size;
   return true;
-}
-
-bool PayloadCopy::WriteTo(const char* path) {
-  if (!m_bytes) return false;
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool written = false;
-  if (file != INVALID_HANDLE_VALUE) {
-    DWORD count = 0;
-    written = WriteFile(file, m_bytes.get(), m_size, &count, nullptr) && count == m_size;
-    written = CloseHandle(file) && written;
-  }
-  Release();
-  return written;
 }
 
 void PayloadCopy::Release() {

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "lib/win32/listed_removal.h"
 #include "lib/win32/process_handle.h"
+#include "lib/win32/wide_path.h"
 #include "lib/win32/process_list.h"
 #include "setup/engine/extractor_run.h"
 #include "setup/engine/install_paths.h"
@@ -31,8 +33,13 @@ bool StopExtractor() {
 }
 
 bool DeletePayloadFiles(const std::string& installDir) {
-  const bool archive = DeleteFileA((installDir + kArchiveName).c_str());
-  return DeleteFileA((installDir + kExtractorName).c_str()) && archive;
+  // As names inside the folder: a link planted under either name is never followed.
+  ListedFolder folder;
+  if (!folder.Open(WidenAnsi(installDir))) {
+    return GetFileAttributesA(installDir.c_str()) == INVALID_FILE_ATTRIBUTES;
+  }
+  const bool archive = folder.RemoveFile(WidenAnsi(kArchiveName));
+  return folder.RemoveFile(WidenAnsi(kExtractorName)) && archive;
 }
 
 bool RemovePayloadAndUninstallValues(const std::string& installDir) {

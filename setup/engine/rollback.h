@@ -11,8 +11,8 @@ bool DeleteRegistryValue(const char* keyPath, const char* valueName);
 // so it no longer holds the payload files. False when one runs that could not be terminated.
 bool StopExtractor();
 
-// Deletes the two payload files from the install folder (which ends with a backslash); false when
-// either could not be deleted, the other is still tried.
+// Deletes the two payload files from the install folder (which ends with a backslash) as names,
+// never through a link; false when either could not be deleted, the other is still tried.
 bool DeletePayloadFiles(const std::string& installDir);
 
 // Deletes the payload files and every named value of the uninstall entry. Each is tried even after

@@ -3,6 +3,8 @@
 #include "setup/engine/install_paths.h"
 #include "setup/engine/message_pump.h"
 #include "setup/framework/ansi_lead_byte.h"
+#include "lib/win32/process_start.h"
+#include "lib/win32/wide_path.h"
 
 namespace {
 
@@ -43,17 +45,12 @@ bool UnpackRun::StartOne(const std::string& installDir, const std::string& folde
   const std::string target = kelvamo::UnpackTargetName(packedName, kelvamo::IsAnsiLeadByte);
   auto command = kelvamo::BuildUnpackCommand(installDir, folder, packedName, target);
   if (!command) return Fail(folder + packedName);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION process = {};
-  const bool started = CreateProcessA(nullptr, command->data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  if (started) {
-    CloseHandle(process.hThread);
-    m_runs.push_back({ProcessHandle(process.hProcess), folder + packedName, folder + target});
-  }
+  ProcessStart how;
+  how.commandLine = WidenAnsi(command->data());
+  how.show = SW_HIDE;
+  ProcessHandle process = StartProcess(how);
+  const bool started = static_cast<bool>(process);
+  if (started) m_runs.push_back({std::move(process), folder + packedName, folder + target});
   SleepPumping(kSpacingMs);
   return started || Fail(folder + packedName);
 }

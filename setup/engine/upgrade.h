@@ -21,13 +21,20 @@ class PreviousVersion {
   // uninstaller reads it, before the extraction replaces it, and holds the folder it came from.
   // False when there is none, or it is damaged: then nothing will be removed.
   bool Read(const std::string& installDir);
+  // Whether a list stood in the folder but was refused (damaged, a link, a name leaving the
+  // folder): the old version's files stay, and the user is told.
+  bool Refused() const { return m_refused; }
 
   // After a successful installation: removes, with the uninstaller's rules, what the old list
   // names and the new one does not. Nothing is removed without both lists, or when the folder is
   // no longer the one the old list was read from. True when every stale file is gone.
   bool RemoveStaleFiles(const std::string& installDir) const;
+  // The same on a thread of its own, the wizard's messages dispatched meanwhile: a list of a
+  // million names takes a minute.
+  bool RemoveStaleFilesAside(const std::string& installDir) const;
 
  private:
   std::unique_ptr<ListedFolder> m_folder;
   std::vector<kelvamo::ListedEntry> m_entries;
+  bool m_refused = false;
 };

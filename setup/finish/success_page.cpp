@@ -1,22 +1,17 @@
 #include "setup/finish/success_page.h"
 
+#include "lib/win32/process_start.h"
+#include "lib/win32/wide_path.h"
 #include "setup/finish/user_token_start.h"
 
 namespace {
 
 bool StartBrowserAsInstaller(LPSTR pszCmdLine) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(kBrowserProgram, pszCmdLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return true;
+  ProcessStart how;
+  how.application = WidenAnsi(kBrowserProgram);
+  how.commandLine = WidenAnsi(pszCmdLine);
+  how.show = SW_SHOW;
+  return static_cast<bool>(StartProcess(how));
 }
 
 }  // namespace

@@ -5,16 +5,13 @@
 #include <string>
 
 #include "lib/win32/process_handle.h"
+#include "lib/win32/process_start.h"
 #include "lib/win32/wide_path.h"
 #include "setup/finish/user_start.h"
 
 using kelvamo::Elevation;
 
 namespace {
-
-// Vista and later only: looked up when needed, so the installer still starts on XP.
-using CreateProcessWithTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID,
-                                               LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 
 // What a primary token handed to CreateProcessWithTokenW needs.
 constexpr DWORD kUserTokenAccess = TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE |
@@ -34,12 +31,6 @@ Elevation OwnElevation() {
     case TokenElevationTypeLimited: return Elevation::kLimited;
   }
   return Elevation::kUnknown;
-}
-
-std::wstring Wide(const char* text) {
-  std::wstring wide = WidenAnsi(text);
-  wide.push_back(L'\0');  // CreateProcessWithTokenW may write into the command line
-  return wide;
 }
 
 // A primary token copied from the desktop shell's process; null when any step is refused.
@@ -62,28 +53,15 @@ HANDLE ShellUserToken() {
 }  // namespace
 
 bool StartWithShellToken(const char* application, const char* commandLine) {
-  const FARPROC found =
-      GetProcAddress(GetModuleHandleA("advapi32.dll"), "CreateProcessWithTokenW");
-  const auto createWithToken =
-      reinterpret_cast<CreateProcessWithTokenFn>(reinterpret_cast<void (*)()>(found));
-  if (createWithToken == nullptr) return false;
-  const std::wstring program = application ? Wide(application) : std::wstring();
-  std::wstring command = Wide(commandLine);
-  if ((application && program.empty()) || command.empty()) return false;
-  HANDLE userToken = ShellUserToken();
-  if (userToken == nullptr) return false;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process = {};
-  const bool started = createWithToken(userToken, 0, application ? program.c_str() : nullptr,
-                                       &command[0], 0, nullptr, nullptr, &startup, &process);
-  CloseHandle(userToken);
-  if (started) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  ProcessStart how;
+  how.application = application ? WidenAnsi(application) : std::wstring();
+  how.commandLine = WidenAnsi(commandLine);
+  how.show = SW_SHOW;
+  if ((application && how.application.empty()) || how.commandLine.empty()) return false;
+  how.userToken = ShellUserToken();
+  if (how.userToken == nullptr) return false;
+  const bool started = static_cast<bool>(StartProcess(how));
+  CloseHandle(how.userToken);
   return started;
 }
 

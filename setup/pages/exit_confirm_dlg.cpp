@@ -31,6 +31,8 @@ void CExitConfirmDlg::OnYes() {
   // Only during the installation are there payload files and uninstall values to take back.
   auto* wizard = dynamic_cast<CSetupDlg*>(owner);
   if (wizard && wizard->m_nStep == kelvamo::kStepInstalling) {
+    // Through the handles that wrote them; what stays is tried again by name, links left alone.
+    static_cast<void>(wizard->m_pageProgress.DeletePayload());
     RemovePayloadAndUninstallValues(wizard->m_pageFolder.m_strInstallDir.GetString());
   }
   // The wizard's close takes effect once this question's own run has ended.

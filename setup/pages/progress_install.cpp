@@ -10,15 +10,15 @@
 #include "setup/app/wizard_steps.h"
 #include "setup/engine/install_paths.h"
 #include "setup/engine/payload.h"
+#include "setup/engine/tree_check.h"
+#include "lib/win32/wide_path.h"
 #include "setup/engine/registry_records.h"
 #include "setup/pages/progress_page.h"
-#include "setup/engine/rollback.h"
 
 namespace {
 
 constexpr UINT_PTR kMonitorTimer = 1;
 constexpr UINT kMonitorPeriodMs = 100;
-constexpr DWORD kPayloadPauseMs = 100;
 constexpr DWORD kListedPauseMs = 300;
 // A normal start is listed within a second; this leaves room for a slow machine.
 constexpr DWORD kListedTimeoutMs = 10000;
@@ -31,6 +31,13 @@ const char kExtractorNotStarted[] = "无法启动解压程序!";
 const char kInstallFailed[] = "安装失败!请按“取消”退出安装程序。";
 const char kCannotWrite[] = "无法写入 ";
 const char kCannotUnpack[] = "无法展开 ";
+const char kTreeIncomplete[] = "安装的文件不完整，缺少或大小不符: ";
+const char kTreeIncompleteMessage[] =
+    "安装没有完成：解压后的文件不完整，Kelvamo 无法使用。请按“取消”退出，已写入的内容将被撤销。";
+const char kOldListRefused[] =
+    "旧版本的文件清单已损坏或不可信，旧版本留下的文件没有删除。\r\n新版本已安装完成，可以正常使用。";
+const char kStaleFilesKept[] =
+    "旧版本的部分文件无法删除，仍留在安装文件夹中。\r\n新版本已安装完成，可以正常使用。";
 
 }  // namespace
 
@@ -55,27 +62,42 @@ void CProgressPage::StartInstall() {
 
   PayloadCopy archive;
   archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
+  // Nothing is written before the installer's own file is known to be as signed.
+  if (!wizard->SignatureHolds()) return;
   // Records that could not be written do not stop the installation.
   WriteRegistryRecords(dir, LoadPayloadFacts());
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
   }
-  const std::string archivePath = dir + '\\' + kelvamo::kArchiveName;
-  const bool archiveWritten = archive.WriteTo(archivePath.c_str());
-  Sleep(kPayloadPauseMs);
-  if (!archiveWritten) return ShowFailure((kCannotWrite + archivePath).c_str());
-  if (!WriteExtractor()) {
-    return ShowFailure((kCannotWrite + dir + '\\' + kelvamo::kExtractorName).c_str());
-  }
+  // Held to the end: the folder cannot be renamed away from under the payload, and a folder that
+  // is a link is refused.
+  if (!m_folder.Hold(WidenAnsi(dir))) return ReturnToFolderPage(kFolderError);
+  const auto facts = LoadPayloadFacts();
+  // Held until the extraction has ended: the extractor reads what was written.
+  const bool archiveWritten =
+      facts && archive.Bytes() &&
+      m_archiveFile.Write(m_folder, WidenAnsi(kelvamo::kArchiveName), archive.Bytes(),
+                          archive.Size(), facts->archive_bytes, facts->archive_crc32,
+                          HeldPayloadFile::Hold::kRead);
+  archive.Release();
+  if (!archiveWritten) return ShowFailure((kCannotWrite + dir + kelvamo::kArchiveName).c_str());
+  if (!WriteExtractor()) return ShowFailure((kCannotWrite + dir + kelvamo::kExtractorName).c_str());
   RunExtractor(dir);
 }
 
 bool CProgressPage::WriteExtractor() {
-  const std::string path = InstallDir() + '\\' + kelvamo::kExtractorName;
+  const auto facts = LoadPayloadFacts();
   PayloadCopy extractor;
-  const bool written = extractor.Load(kExtractorResource) && extractor.WriteTo(path.c_str());
-  Sleep(kPayloadPauseMs);
-  return written;
+  // Held until its process has ended: what runs is what was written and checked.
+  return facts && extractor.Load(kExtractorResource) &&
+         m_extractorFile.Write(m_folder, WidenAnsi(kelvamo::kExtractorName), extractor.Bytes(),
+                               extractor.Size(), facts->extractor_bytes, facts->extractor_crc32,
+                               HeldPayloadFile::Hold::kReadAndDelete);
+}
+
+bool CProgressPage::DeletePayload() {
+  const bool archive = m_archiveFile.Delete(m_folder);
+  return m_extractorFile.Delete(m_folder) && archive;
 }
 
 void CProgressPage::RunExtractor(const std::string& dir) {
@@ -83,8 +105,8 @@ void CProgressPage::RunExtractor(const std::string& dir) {
   if (!command || !m_extractor.Start(dir, *command) ||
       !m_extractor.WaitUntilListed(kListedTimeoutMs)) {
     // Back to the folder page whether or not the clean-up succeeded.
-    m_extractor.Stop();
-    DeletePayloadFiles(dir);
+    static_cast<void>(m_extractor.Stop());
+    static_cast<void>(DeletePayload());
     return ReturnToFolderPage(kExtractorNotStarted);
   }
   Sleep(kListedPauseMs);
@@ -121,11 +143,21 @@ void CProgressPage::Complete() {
   static_cast<void>(UnpackFolder((dir + kelvamo::kLibExtFolder).c_str()));
   // The application must not be started while its libraries are still being written.
   const bool unpacked = m_unpack.WaitAll(kUnpackTimeoutMs);
-  DeletePayloadFiles(dir);
+  // Failures here leave the files to the rollback, which tries again.
+  static_cast<void>(DeletePayload());
   if (!unpacked) return ShowFailure((kCannotUnpack + m_unpack.Failure()).c_str());
+  // An extractor that ended well without writing the tree is no success either.
+  if (const auto missing = FirstMissingFile(m_folder, dir)) {
+    return ShowFailure((kTreeIncomplete + *missing).c_str(), kTreeIncompleteMessage);
+  }
   // The old version's files go only once the new one is wholly in place; one that cannot be
-  // deleted does not fail an installation that succeeded.
-  static_cast<void>(m_previous.RemoveStaleFiles(dir));
+  // deleted does not fail an installation that succeeded, but the user hears of it.
+  const bool staleRemoved = m_previous.RemoveStaleFilesAside(dir);
+  if (m_previous.Refused()) {
+    AfxMessageBox(kOldListRefused, MB_OK | MB_ICONINFORMATION);
+  } else if (!staleRemoved) {
+    AfxMessageBox(kStaleFilesKept, MB_OK | MB_ICONINFORMATION);
+  }
   CSetupDlg* wizard = Wizard();
   wizard->m_btnBack.EnableWindow(false);
   wizard->m_btnNext.EnableWindow(true);
@@ -150,10 +182,10 @@ void CProgressPage::BackToFolderPage() {
   wizard->m_btnCancel.EnableWindow(true);
 }
 
-void CProgressPage::ShowFailure(const char* status) {
+void CProgressPage::ShowFailure(const char* status, const char* message) {
   m_strStatus = status;
   UpdateData(false);
-  AfxMessageBox(kInstallFailed, MB_OK);
+  AfxMessageBox(message ? message : kInstallFailed, MB_OK);
   CSetupDlg* wizard = Wizard();
   wizard->m_btnBack.EnableWindow(false);
   wizard->m_btnNext.EnableWindow(false);

@@ -1,7 +1,9 @@
 #pragma once
 #include <string>
 
+#include "lib/win32/listed_removal.h"
 #include "setup/engine/extractor_run.h"
+#include "setup/engine/payload_file.h"
 #include "setup/engine/unpack_run.h"
 #include "setup/engine/upgrade.h"
 #include "setup/framework/afx.h"
@@ -21,6 +23,9 @@ public:
   // Starts the installation into the wizard's install directory. Returns with the monitor running,
   // with the wizard back on the folder page, or in the failure state.
   void StartInstall();
+  // Deletes the payload files this installation wrote, through the handles that hold them; the
+  // extractor must have ended. True when both are gone.
+  bool DeletePayload();
 
   int m_nTicks = 0;
   CDialogColours m_colours;  // white brush and fonts of this page
@@ -53,8 +58,12 @@ private:
   void ReturnToFolderPage(const char* message);
   void BackToFolderPage();
   // The installation failed: the status line says why, Cancel (with its rollback) is the way out.
-  void ShowFailure(const char* status);
+  // `message` replaces the general message box text.
+  void ShowFailure(const char* status, const char* message = nullptr);
 
+  ListedFolder m_folder;  // the install folder, held from the first file written
+  HeldPayloadFile m_archiveFile;
+  HeldPayloadFile m_extractorFile;
   ExtractorRun m_extractor;
   UnpackRun m_unpack;
   // The version installed in the folder before this installation, if any.

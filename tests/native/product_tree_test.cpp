@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "lib/product/installed_tree.h"
 #include "lib/product/list_difference.h"
 #include "lib/product/product_check.h"
 #include "lib/product/product_entries.h"
@@ -92,5 +93,30 @@ TEST(ProductTree, AnUpgradeRemovesWhatTheNewListNoLongerNames) {
     EXPECT_EQ(plan.files, c.files);
     EXPECT_EQ(plan.folders, c.folders);
     EXPECT_FALSE(plan.listsUninstaller);
+  }
+}
+
+TEST(ProductTree, ACompletedInstallationHoldsEveryFileWithItsSizeAndEveryExpandedLibrary) {
+  auto file = [](const char* name, std::uint64_t size) {
+    uha::Entry entry;
+    entry.name = name;
+    entry.size = size;
+    return entry;
+  };
+  uha::Entry folder;
+  folder.kind = uha::EntryKind::kDirectory;
+  folder.name = "jre/lib";
+  const std::vector<uha::Entry> archive = {folder, file("kelvamo.exe", 7),
+                                           file("jre/lib/rt.jar.pack.gz", 0),
+                                           file("jre/lib/ext/a.pack.gz", 3),  // trims to nothing
+                                           file("jre/README.pack.gz", 5)};    // not searched
+  const std::vector<ExpectedFile> expected = ExpectedFiles(archive);
+  ASSERT_EQ(expected.size(), 5u);
+  const std::pair<const char*, std::optional<std::uint64_t>> names[] = {
+      {"kelvamo.exe", 7}, {"jre/lib/rt.jar.pack.gz", 0}, {"jre/lib/ext/a.pack.gz", 3},
+      {"jre/README.pack.gz", 5}, {"jre/lib/rt.jar", std::nullopt}};
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(expected[i].name, names[i].first);
+    EXPECT_EQ(expected[i].bytes, names[i].second) << names[i].first;
   }
 }

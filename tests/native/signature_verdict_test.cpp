@@ -16,6 +16,9 @@ TEST(SignatureVerdict, OnlyChangedBytesOrABrokenSignatureRefuseTheStart) {
       {0x80091007, true},   {0x80090006, true},  {0x8009200A, true},  {0x8009200E, true},
       {0x80093100, true},   {0x80093202, true},  // first and last ASN.1 failures
       {0x800930FF, false},  {0x80093300, false},  // just outside them
+      {0x0000007A, true},   // Wine, half the certificate table cut off
+      {0x8007007A, true},   {0x8009200D, true},  {0x800B0003, true},  {0x800B0008, true},
+      {0x00000002, false},  {0x80070002, false},  // the file could not be found: no verdict
   };
   for (const auto& c : cases) {
     EXPECT_EQ(kelvamo::SignatureShowsDamage(c.result), c.damaged) << std::hex << c.result;

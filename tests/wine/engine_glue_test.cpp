@@ -6,7 +6,10 @@
 
 #include "setup/engine/extractor_run.h"
 #include "setup/engine/install_paths.h"
+#include "lib/product/payload_record.h"
+#include "lib/win32/listed_removal.h"
 #include "setup/engine/payload.h"
+#include "setup/engine/payload_file.h"
 #include "setup/engine/unpack_run.h"
 #include "shared/kelvamo_product.h"
 #include "tests/wine/test_files.h"
@@ -43,23 +46,31 @@ std::string FreshFolder(const char* name) {
 
 }  // namespace
 
-TEST(PayloadCopy, WritesTheWholeResourceOverStaleFilesAndReportsFailures) {
+TEST(HeldPayloadFile, WritesTheWholeResourceOverStaleFilesAndReportsFailures) {
   const std::string folder = FreshFolder("payload");
-  // The doubled separator names the same file.
-  const std::string path = folder + '\\' + kArchiveName;
   WriteFileText(folder + kArchiveName, std::string(100000, 's'));
+  ListedFolder held;
+  ASSERT_TRUE(held.Hold(Wide(folder)));
+  const std::string bytes = ResourceBytes(kArchiveResource);
+  const std::uint32_t crc = kelvamo::PayloadCrc32(bytes.data(), bytes.size());
   PayloadCopy copy;
   ASSERT_TRUE(copy.Load(kArchiveResource));
-  EXPECT_TRUE(copy.WriteTo(path.c_str()));
-  EXPECT_EQ(ReadFileText(folder + kArchiveName), ResourceBytes(kArchiveResource));
-  EXPECT_FALSE(copy.WriteTo(path.c_str())) << "the copy is released once written";
+  HeldPayloadFile file;
+  const std::wstring name = Wide(kArchiveName);
+  ASSERT_TRUE(file.Write(held, name, copy.Bytes(), copy.Size(), bytes.size(), crc,
+                         HeldPayloadFile::Hold::kRead));
+  EXPECT_EQ(ReadFileText(folder + kArchiveName), bytes) << "reading is shared";
+  EXPECT_FALSE(DeleteFileA((folder + kArchiveName).c_str())) << "held: nobody else deletes it";
+  EXPECT_TRUE(file.Delete(held));
+  EXPECT_FALSE(Exists(folder + kArchiveName));
 
+  // Bytes that are not the recorded ones, and a folder standing at the name, are refused.
+  EXPECT_FALSE(file.Write(held, name, copy.Bytes(), copy.Size(), bytes.size(), crc ^ 1,
+                          HeldPayloadFile::Hold::kRead));
+  CreateDirectoryA((folder + kExtractorName).c_str(), nullptr);
+  EXPECT_FALSE(file.Write(held, Wide(kExtractorName), copy.Bytes(), copy.Size(), bytes.size(),
+                          crc, HeldPayloadFile::Hold::kReadAndDelete));
   EXPECT_FALSE(copy.Load(999));
-  for (const std::string& unwritable :
-       {folder + "no such folder\\UHARC.EXE", folder, std::string("Q:\\missing drive\\UHARC.EXE")}) {
-    ASSERT_TRUE(copy.Load(kExtractorResource));
-    EXPECT_FALSE(copy.WriteTo(unwritable.c_str())) << unwritable;
-  }
 }
 
 class ExtractorRunTest : public testing::Test {
@@ -67,9 +78,7 @@ class ExtractorRunTest : public testing::Test {
   // Writes the stand-in extractor from its resource and `script` as the archive.
   void Prepare(const char* name, const std::string& script) {
     folder_ = FreshFolder(name);
-    PayloadCopy copy;
-    ASSERT_TRUE(copy.Load(kExtractorResource));
-    ASSERT_TRUE(copy.WriteTo((folder_ + '\\' + kExtractorName).c_str()));
+    WriteFileText(folder_ + kExtractorName, ResourceBytes(kExtractorResource));
     WriteFileText(folder_ + kArchiveName, script);
     const auto command = kelvamo::BuildExtractorCommand(folder_);
     ASSERT_TRUE(command);

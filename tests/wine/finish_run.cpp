@@ -26,7 +26,9 @@ long FinishWith(const FinishOptions& options, const std::string& folder,
     EXPECT_TRUE(WizardDriver::SetText(setup.Control(WizardPage::Folder, kFolderEdit), Wide(folder)));
   }
   WizardDriver::Click(setup.Wizard(), kNext);
-  EXPECT_TRUE(setup.WaitForPage(WizardPage::Progress));
+  // The page shows once the extractor runs: after the signature's verdict and the payload's
+  // check, which a loaded machine may take seconds over.
+  EXPECT_TRUE(setup.WaitForPage(WizardPage::Progress, 60000));
   EXPECT_TRUE(WaitUntil([&] { return WizardDriver::Enabled(next); }, 60000));
   WizardDriver::Click(setup.Wizard(), kNext);
   EXPECT_TRUE(setup.WaitForPage(WizardPage::Finish));

@@ -53,7 +53,7 @@ class RunningProgram {
 
 }  // namespace
 
-TEST(PayloadGuard, DamagedPayloadIsReportedBeforeAnyWizardAndNothingIsWritten) {
+TEST(PayloadGuard, DamagedPayloadOrSignatureIsReportedAndNothingIsWritten) {
   const std::wstring copies[] = {
       ChangedSetupCopy(L"kelvamo one byte", 132, [](std::string& b) { b[b.size() / 3] ^= 1; },
                        false),
@@ -61,8 +61,9 @@ TEST(PayloadGuard, DamagedPayloadIsReportedBeforeAnyWizardAndNothingIsWritten) {
                        [](std::string& b) { b.resize(b.size() / 2); }, false),
       ChangedSetupCopy(L"kelvamo truncated extractor", 133, [](std::string& b) { b.pop_back(); },
                        false),
-      // Outside the payload only the signature sees the change.
+      // Outside the payload only the signature sees the change, while the welcome page shows.
       CodeSectionChangedCopy(L"kelvamo code byte"),
+      CertificateTableCutCopy(L"kelvamo certificate table cut"),
   };
   for (const std::wstring& exe : copies) {
     SCOPED_TRACE(Narrow(exe));
@@ -71,7 +72,7 @@ TEST(PayloadGuard, DamagedPayloadIsReportedBeforeAnyWizardAndNothingIsWritten) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
     WizardDriver setup;
     ASSERT_TRUE(setup.Launch(exe));
-    HWND box = setup.WaitForTopLevelDialog(20000);
+    HWND box = setup.WaitForMessageBox(20000);
     ASSERT_TRUE(box);
     EXPECT_EQ(WizardDriver::Text(GetDlgItem(box, kMessageText)), kDamaged);
     EXPECT_EQ(WizardDriver::Text(box), L"setup") << "a message box, not the wizard";

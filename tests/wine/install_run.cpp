@@ -146,6 +146,20 @@ std::wstring CodeSectionChangedCopy(const std::wstring& name) {
   return L"";
 }
 
+std::wstring CertificateTableCutCopy(const std::wstring& name) {
+  std::string image = ReadFileText(Narrow(WizardDriver::SetupExePath()));
+  IMAGE_NT_HEADERS* headers = ImageNtHeader(&image[0]);
+  if (headers == nullptr) return L"";
+  const IMAGE_DATA_DIRECTORY& table =
+      headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
+  const size_t cut = size_t{table.VirtualAddress} + table.Size / 2;
+  if (table.Size == 0 || cut >= image.size()) return L"";
+  image.resize(cut);
+  const std::wstring copy = SetupCopyPath(name);
+  WriteFileText(Narrow(copy), image);
+  return copy;
+}
+
 std::wstring ChangedSetupCopy(const std::wstring& name, WORD id,
                               const std::function<void(std::string&)>& change, bool recordChange) {
   const std::wstring copy = SetupCopyPath(name);

@@ -37,6 +37,10 @@ std::wstring ChangedSetupCopy(const std::wstring& name, WORD id,
 // section's padding: the signature covers it, the payload's checksums and the loader do not.
 std::wstring CodeSectionChangedCopy(const std::wstring& name);
 
+// A copy of the signed setup.exe, alone in the temp folder `name`, with the second half of its
+// certificate table cut off: the signature can no longer be taken apart.
+std::wstring CertificateTableCutCopy(const std::wstring& name);
+
 // The payload facts of the setup.exe this build made.
 std::optional<kelvamo::PayloadFacts> SetupPayloadFacts();
 

@@ -399,6 +399,36 @@ TEST_F(Uninstall, AListedFileThatIsALinkLeavesItsTargetAlone) {
   RemoveLink(folder + kApplicationFile, false);
 }
 
+// A listed file another program holds open: the closing message says first what stays and why,
+// and the entry stays, pointing at an uninstaller that finishes the work once the file is free.
+TEST_F(Uninstall, AFileInUseIsNamedFirstAndTheEntryStaysForALaterRun) {
+  const std::string folder = "C:\\kelvamo file in use\\";
+  Install({false, false, false, false}, folder);
+  const std::string held = folder + "README.txt";
+  HANDLE file = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  {
+    UninstallRun run(EntryValue(L"UninstallString"));
+    EXPECT_TRUE(Contains(Answer(IDYES), L"你确实要从此计算机上卸载 Kelvamo 吗?"));
+    const std::wstring end = Answer(IDOK);
+    EXPECT_EQ(end.rfind(L"Kelvamo 没有完全删除。", 0), 0u) << Narrow(end);
+    EXPECT_TRUE(Contains(end, Wide(held) + L"\r\n  原因: 正被其他程序使用。")) << Narrow(end);
+    EXPECT_TRUE(Contains(end, L"卸载项已保留")) << Narrow(end);
+    EXPECT_FALSE(Contains(end, L"已从此计算机上删除")) << Narrow(end);
+    EXPECT_EQ(run.Wait(), static_cast<DWORD>(kUninstallIncomplete));
+  }
+  EXPECT_TRUE(HasKey(kUninstallKey));
+  EXPECT_TRUE(HasKey(kAppKey));
+  EXPECT_TRUE(Exists(folder + kUninstallerFile));
+  EXPECT_TRUE(Exists(folder + kInstalledListFile));
+  CloseHandle(file);
+  UninstallRun later(EntryValue(L"QuietUninstallString"));
+  EXPECT_EQ(later.Wait(true), static_cast<DWORD>(kUninstallDone));
+  EXPECT_FALSE(Exists(held));
+  ExpectEntriesAndLinksGone();
+}
+
 // A silent start with a switch it does not take ends at once with its code, no window.
 TEST_F(Uninstall, ABadSilentCommandLineShowsNoWindow) {
   UninstallRun run(L"\"Z:" KELVAMO_UNINSTALL_EXE L"\" /S /X");

@@ -218,6 +218,11 @@ HWND WizardDriver::WaitForTopLevelDialog(DWORD timeoutMs) const {
   return WaitForDialog(ProcessId(), [](HWND) { return true; }, timeoutMs);
 }
 
+HWND WizardDriver::WaitForMessageBox(DWORD timeoutMs) const {
+  return WaitForDialog(
+      ProcessId(), [](HWND window) { return GetDlgItem(window, 0xFFFF) != nullptr; }, timeoutMs);
+}
+
 bool WizardDriver::NoOwnedDialogFor(DWORD forMs) const { return WaitForOwnedDialog(forMs) == nullptr; }
 
 bool WizardDriver::SaveScreenshot(const std::wstring& bmpPath) const {

@@ -81,6 +81,8 @@ public:
   HWND WaitForOwnedDialog(DWORD timeoutMs = 5000) const;
   // A visible top-level dialog or message box of setup.exe, owned or not; null when none appears.
   HWND WaitForTopLevelDialog(DWORD timeoutMs = 5000) const;
+  // A top-level message box of the process, owned or not.
+  HWND WaitForMessageBox(DWORD timeoutMs = 5000) const;
   // True when, for the whole of `forMs`, no such dialog shows.
   bool NoOwnedDialogFor(DWORD forMs) const;
 
