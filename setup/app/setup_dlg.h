@@ -5,6 +5,7 @@
 #include "setup/pages/progress_page.h"
 #include "setup/pages/welcome_page.h"
 #include "setup/res/resource.h"
+#include "setup/ui/dialog_accessibility.h"
 #include "setup/ui/dpi_layout.h"
 #include "setup/ui/wizard_button.h"
 
@@ -28,6 +29,11 @@ public:
   CFinishPage m_pageFinish;
   HICON m_hIcon;
   CDpiLayout m_layout;  // the frame's controls at the DPI of its window
+  CDialogAccessibility m_accessibility;  // what screen readers are told of the frame's controls
+
+  // The captions' keys (Alt+N, Alt+P, Alt+C, Alt+F, and the folder page's Alt+B) and Enter on a
+  // focused button, before the dialog manager's own handling.
+  bool PreTranslateMessage(MSG* msg) override;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -46,12 +52,17 @@ protected:
   // framework's default would end the wizard at once, with no question and nothing undone.
   void OnEnterKey();
   void OnEscapeKey();
+  // High contrast turned on or off, or the system's colours changed: everything is drawn again.
+  LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
 
   BEGIN_MSG_MAP(CSetupDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
+    ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
+    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_BN_CLICKED(IDC_NEXT, OnNext)
     ON_BN_CLICKED(IDC_BACK, OnBack)
     ON_BN_CLICKED(IDC_CANCEL_BUTTON, OnCancelButton)
