@@ -1,5 +1,7 @@
 #include "setup/ui/accessible_object.h"
 
+// IID_IAccessible lives both in oleacc's and in uuid's libraries; __uuidof names it without either.
+
 #include <commctrl.h>
 
 #include <string>
@@ -41,7 +43,7 @@ HRESULT Give(const std::wstring& text, BSTR* out) {
 CAccessibleObject* CAccessibleObject::Create(HWND window, const AccessibleRule& rule,
                                              HWND nameFrom) {
   IAccessible* proxy = nullptr;
-  if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
+  if (FAILED(::CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
                                          reinterpret_cast<void**>(&proxy))) || !proxy) {
     return nullptr;
   }
@@ -60,7 +62,7 @@ bool CAccessibleObject::IsSelf(const VARIANT& child) {
 
 HRESULT CAccessibleObject::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
+  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(IAccessible)) {
     *object = static_cast<IAccessible*>(this);
     AddRef();
     return S_OK;

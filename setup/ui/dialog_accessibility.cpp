@@ -52,7 +52,7 @@ bool CDialogAccessibility::Answer(HWND window, WPARAM wParam, LPARAM lParam, LRE
     if (described.window != window) continue;
     CAccessibleObject* object = CAccessibleObject::Create(window, described.rule, described.nameFrom);
     if (!object) return false;
-    result = ::LresultFromObject(IID_IAccessible, wParam, object);
+    result = ::LresultFromObject(__uuidof(IAccessible), wParam, object);
     object->Release();
     return result > 0;  // a negative answer is an error: the system's proxy then answers
   }

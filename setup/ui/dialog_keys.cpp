@@ -92,5 +92,9 @@ void FocusFirstControl(HWND dialog, HWND page, HWND fallback) {
   if (!target && fallback && ::IsWindowEnabled(fallback) && ::IsWindowVisible(fallback)) {
     target = fallback;
   }
-  if (target) ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+  if (!target) return;
+  ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+  // The dialog manager selects an edit's text as it takes the focus; a status line that only
+  // shows progress stays unmarked.
+  if (::GetWindowLongW(target, GWL_STYLE) & ES_READONLY) ::SendMessageW(target, EM_SETSEL, 0, 0);
 }

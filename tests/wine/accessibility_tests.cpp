@@ -12,7 +12,6 @@ namespace {
 
 const DWORD kInstallTimeoutMs = 240000;
 const int kUnnumbered = 0xFFFF;  // what GetDlgCtrlID gives the template's -1 in a plain template
-const long kNoState = -1;        // the check does not look at these bits
 
 struct Heard {
   bool answered = false;
@@ -21,16 +20,10 @@ struct Heard {
   std::wstring name, value, shortcut;
 };
 
-std::wstring Take(BSTR text) {
-  std::wstring taken = text ? std::wstring(text, SysStringLen(text)) : L"";
-  SysFreeString(text);
-  return taken;
-}
-
 Heard Hear(HWND window) {
   Heard heard;
   IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+  if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
                                         reinterpret_cast<void**>(&object)))) {
     return heard;
   }
@@ -43,12 +36,15 @@ Heard Hear(HWND window) {
   object->get_accState(self, &state);
   heard.role = role.vt == VT_I4 ? role.lVal : 0;
   heard.state = state.vt == VT_I4 ? state.lVal : 0;
-  BSTR text = nullptr;
-  if (object->get_accName(self, &text) == S_OK) heard.name = Take(text);
-  text = nullptr;
-  if (object->get_accValue(self, &text) == S_OK) heard.value = Take(text);
-  text = nullptr;
-  if (object->get_accKeyboardShortcut(self, &text) == S_OK) heard.shortcut = Take(text);
+  BSTR texts[3] = {};
+  object->get_accName(self, &texts[0]);
+  object->get_accValue(self, &texts[1]);
+  object->get_accKeyboardShortcut(self, &texts[2]);
+  std::wstring* into[3] = {&heard.name, &heard.value, &heard.shortcut};
+  for (int i = 0; i < 3; ++i) {
+    if (texts[i]) *into[i] = std::wstring(texts[i], SysStringLen(texts[i]));
+    SysFreeString(texts[i]);
+  }
   object->Release();
   return heard;
 }

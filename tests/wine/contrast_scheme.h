@@ -1,8 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
 // High contrast turned on for the tests' Wine prefix, and off again at the end of the scope. Wine
 // keeps no high-contrast state of its own, so the setting goes where Windows stores it
 // (HKCU\Control Panel\Accessibility\HighContrast "Flags"), and the system colours become a
@@ -18,8 +16,5 @@ class HighContrastScheme {
   static void Store(bool on);
 
  private:
-  static const int kElements[6];
   COLORREF m_saved[6];
-  std::string m_savedFlags;
-  bool m_hadFlags;
 };

@@ -16,7 +16,7 @@ const COLORREF kDesignWhite = RGB(255, 255, 255);
 // What the screen shows of `window`, once it has had time to paint.
 class Shot {
  public:
-  explicit Shot(HWND window) : m_window(window) {
+  explicit Shot(HWND window) {
     Sleep(500);
     GetWindowRect(window, &m_rect);
     m_canvas = std::make_unique<MemoryCanvas>(m_rect.right - m_rect.left, m_rect.bottom - m_rect.top);
@@ -48,7 +48,6 @@ class Shot {
   }
 
  private:
-  HWND m_window;
   RECT m_rect;
   std::unique_ptr<MemoryCanvas> m_canvas;
 };
@@ -88,6 +87,7 @@ TEST(HighContrast, EveryPageTakesTheSystemColours) {
   const HWND back = setup.Button(kBack), next = setup.Button(kNext), cancel = setup.Button(kCancel);
 
   ASSERT_TRUE(setup.WaitForPage(WizardPage::Welcome));
+  ASSERT_TRUE(setup.BringToFront());
   {
     SCOPED_TRACE("welcome");
     const HWND page = setup.Page(WizardPage::Welcome);

@@ -179,6 +179,7 @@ TEST_F(PageColours, HighContrastTurnedOnAndOffWhileShownRepaintsInTheRightColour
       {kQuestion, kDialogItself, WM_CTLCOLORDLG, false},
   };
   HighContrastScheme scheme;
+  ShowWindow(question.m_hWnd, SW_SHOWNA);
   for (bool on : {true, false, true}) {
     HighContrastScheme::Store(on);
     // Nothing waits to be painted; the change notice repaints everything.
@@ -187,7 +188,7 @@ TEST_F(PageColours, HighContrastTurnedOnAndOffWhileShownRepaintsInTheRightColour
       SendMessageA(top, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
     }
     RECT dirty;
-    EXPECT_TRUE(GetUpdateRect(Window(kFolder), &dirty, FALSE)) << "page not repainted";
+    EXPECT_TRUE(GetUpdateRect(Window(kWelcome), &dirty, FALSE)) << "page not repainted";
     EXPECT_TRUE(GetUpdateRect(question.m_hWnd, &dirty, FALSE)) << "question not repainted";
     for (const auto& c : cases) {
       SCOPED_TRACE(testing::Message() << "high contrast " << on << " dialog " << c.dialog
