@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "setup/res/resource.h"
 #include "setup/ui/accessible_rules.h"
 #include "setup/ui/contrast_colours.h"
 #include "setup/ui/key_hints.h"
@@ -56,59 +55,6 @@ TEST(KeyHints, AKeyPressesTheUsableButtonItsLetterNames) {
   }
 }
 
-TEST(AccessibleRules, EachControlKindAndNameSource) {
-  constexpr unsigned long kPush = 0x50010000, kOwnerDraw = 0x5001000B, kCheck = 0x50010003,
-                          kGroup = 0x50000007, kText = 0x50020000, kBitmap = 0x5000000E,
-                          kLine = 0x50000010, kEdit = 0x50810080, kReadOnlyEdit = 0x50810880,
-                          kBar = 0x50800001, kPage = 0x40000040;
-  using R = AccessibleRole;
-  using N = NameSource;
-  const struct {
-    int dialog, control;
-    ControlClass windowClass;
-    unsigned long style;
-    R role;
-    N name;
-    int nameFrom;
-    bool focusable, readOnly, checkable, hidden, percent;
-  } cases[] = {
-      {IDD_SETUP_DIALOG, IDC_NEXT, ControlClass::Button, kOwnerDraw, R::PushButton, N::OwnButton, 0, true, false, false, false, false},
-      {IDD_SETUP_DIALOG, -1, ControlClass::Static, kText, R::StaticText, N::OwnText, 0, false, true, false, true, false},
-      {IDD_SETUP_DIALOG, -1, ControlClass::Static, kLine, R::Separator, N::System, 0, false, false, false, false, false},
-      {IDD_WELCOME_PAGE, IDD_WELCOME_PAGE, ControlClass::Dialog, kPage, R::PropertyPage, N::OtherText, IDC_WELCOME_TITLE, false, false, false, false, false},
-      {IDD_WELCOME_PAGE, -1, ControlClass::Static, kBitmap, R::Graphic, N::System, 0, false, false, false, false, false},
-      {IDD_FOLDER_PAGE, IDD_FOLDER_PAGE, ControlClass::Dialog, kPage, R::PropertyPage, N::OtherText, IDC_HEADING, false, false, false, false, false},
-      {IDD_FOLDER_PAGE, IDC_FOLDER_EDIT, ControlClass::Edit, kEdit, R::Text, N::OtherText, IDC_FOLDER_GROUP, true, false, false, false, false},
-      {IDD_FOLDER_PAGE, IDC_FOLDER_GROUP, ControlClass::Button, kGroup, R::Grouping, N::OwnText, 0, false, false, false, false, false},
-      {IDD_FOLDER_PAGE, IDC_BROWSE, ControlClass::Button, kPush, R::PushButton, N::OwnButton, 0, true, false, false, false, false},
-      {IDD_PROGRESS_PAGE, IDC_PROGRESS, ControlClass::Progress, kBar, R::ProgressBar, N::OtherText, IDC_HEADING, false, true, false, false, true},
-      {IDD_PROGRESS_PAGE, IDC_STATUS_EDIT, ControlClass::Edit, kReadOnlyEdit, R::Text, N::OwnText, 0, true, true, false, false, false},
-      {IDD_FINISH_PAGE, IDD_FINISH_PAGE, ControlClass::Dialog, kPage, R::PropertyPage, N::OtherText, IDC_FINISH_TITLE, false, false, false, false, false},
-      {IDD_FINISH_PAGE, IDC_RUN_NOW, ControlClass::Button, kCheck, R::CheckButton, N::OwnText, 0, true, false, true, false, false},
-      {IDD_EXIT_CONFIRM, IDC_QUESTION_TEXT, ControlClass::Static, kText, R::StaticText, N::OwnText, 0, false, true, false, false, false},
-      {IDD_EXIT_CONFIRM, IDC_YES_BUTTON, ControlClass::Button, kOwnerDraw, R::PushButton, N::OwnButton, 0, true, false, false, false, false},
-      {IDD_EXIT_CONFIRM, -1, ControlClass::Other, 0, R::Client, N::System, 0, false, false, false, false, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "dialog " << c.dialog << " control " << c.control);
-    const AccessibleRule rule = AccessibleRuleFor(c.dialog, c.control, c.windowClass, c.style);
-    EXPECT_EQ(rule.role, c.role);
-    EXPECT_EQ(rule.name, c.name);
-    if (c.name == N::OtherText) {
-      EXPECT_EQ(rule.nameFromId, c.nameFrom);
-    }
-    EXPECT_EQ(rule.focusable, c.focusable);
-    EXPECT_EQ(rule.readOnly, c.readOnly);
-    EXPECT_EQ(rule.checkable, c.checkable);
-    EXPECT_EQ(rule.hidden, c.hidden);
-    EXPECT_EQ(rule.percentValue, c.percent);
-  }
-  EXPECT_EQ(ControlClassOf(L"BUTTON"), ControlClass::Button);
-  EXPECT_EQ(ControlClassOf(L"msctls_progress32"), ControlClass::Progress);
-  EXPECT_EQ(ControlClassOf(L"#32770"), ControlClass::Dialog);
-  EXPECT_EQ(ControlClassOf(L"ComboBox"), ControlClass::Other);
-}
-
 TEST(AccessibleRules, PercentOfTheBar) {
   const struct {
     int position, low, high;
@@ -121,20 +67,11 @@ TEST(AccessibleRules, PercentOfTheBar) {
   }
 }
 
-TEST(HighContrast, StoredFlagsAndButtonColours) {
+TEST(HighContrast, StoredFlagsSayWhetherItIsOn) {
   const struct {
     const char* flags;
     bool on;
   } cases[] = {{"127", true}, {"126", false}, {"1", true},      {"0", false},
                {"", false},   {"12x", false}, {" 127", false}, {"99999999999", false}};
   for (const auto& c : cases) EXPECT_EQ(StoredFlagsSayHighContrast(c.flags), c.on) << c.flags;
-
-  const ButtonContrast enabled = ButtonContrastFor(false), disabled = ButtonContrastFor(true);
-  EXPECT_EQ(enabled.face, SystemColour::ButtonFace);
-  EXPECT_EQ(enabled.outline, SystemColour::ButtonText);
-  EXPECT_EQ(enabled.frame, SystemColour::Highlight);
-  EXPECT_EQ(enabled.text, SystemColour::ButtonText);
-  EXPECT_EQ(disabled.text, SystemColour::GrayText);
-  EXPECT_EQ(kContrastWhiteArea.background, SystemColour::Window);
-  EXPECT_EQ(kContrastWhiteArea.text, SystemColour::WindowText);
 }
