@@ -9,6 +9,8 @@
 #include "setup/framework/ansi_lead_byte.h"
 #include "setup/pages/exit_confirm_dlg.h"
 #include "setup/res/resource.h"
+#include "setup/ui/dialog_keys.h"
+#include "setup/ui/high_contrast.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ const char kFinishCaption[] = "完成(F)";
 CSetupDlg::CSetupDlg(CWnd* parent)
     : CDialog(IDD_SETUP_DIALOG, parent),
       m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_layout(IDD_SETUP_DIALOG) {}
+      m_layout(IDD_SETUP_DIALOG), m_accessibility(IDD_SETUP_DIALOG) {}
 
 CSetupDlg::~CSetupDlg() = default;
 
@@ -43,6 +45,11 @@ bool CSetupDlg::OnInitDialog() {
   m_pageProgress.Create(IDD_PROGRESS_PAGE, this);
   m_pageFinish.Create(IDD_FINISH_PAGE, this);
   LayPagesOverPlaceholder();
+  // Tab in reading order: the page's controls, then Back, Next and Cancel.
+  for (int page = 0; page < kelvamo::kPageCount; ++page) LetTabEnter(*PageOf(page));
+  SetTabOrder({m_pageWelcome, m_pageFolder, m_pageProgress, m_pageFinish, m_btnBack, m_btnNext,
+               m_btnCancel});
+  m_accessibility.Attach(this);
   ShowStep();
   m_signature.Start(m_hWnd, kWmSignatureVerdict);
   return true;
@@ -121,6 +128,8 @@ void CSetupDlg::ShowStep() {
   for (int page = 0; page < kelvamo::kPageCount; ++page) {
     PageOf(page)->ShowWindow(page == view.visiblePage ? SW_SHOW : SW_HIDE);
   }
+  // The focus never stays behind on a hidden page.
+  FocusFirstControl(m_hWnd, *PageOf(view.visiblePage), m_btnNext);
 }
 
 void CSetupDlg::OnNext() {
@@ -151,6 +160,20 @@ void CSetupDlg::OnEnterKey() {
 
 void CSetupDlg::OnEscapeKey() {
   if (m_btnCancel.IsWindowEnabled()) OnCancelButton();
+}
+
+bool CSetupDlg::PreTranslateMessage(MSG* msg) {
+  return PressHintedButton(m_hWnd, *msg, false) || PressFocusedButton(m_hWnd, *msg);
+}
+
+LRESULT CSetupDlg::OnSysColorChange(WPARAM wParam, LPARAM) {
+  RepaintForNewColours(m_hWnd, WM_SYSCOLORCHANGE, wParam);
+  return Default();
+}
+
+LRESULT CSetupDlg::OnSettingChange(WPARAM wParam, LPARAM) {
+  RepaintForNewColours(m_hWnd, WM_SETTINGCHANGE, wParam);
+  return Default();
 }
 
 LRESULT CSetupDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,6 +6,7 @@
 #include "setup/pages/progress_page.h"
 #include "setup/pages/welcome_page.h"
 #include "setup/res/resource.h"
+#include "setup/ui/dialog_accessibility.h"
 #include "setup/ui/dpi_layout.h"
 #include "setup/ui/wizard_button.h"
 
@@ -36,6 +37,11 @@ public:
   HICON m_hIcon;
   CDpiLayout m_layout;  // the frame's controls at the DPI of its window
   OwnSignatureCheck m_signature;  // runs while the welcome page shows
+  CDialogAccessibility m_accessibility;  // what screen readers are told of the frame's controls
+
+  // The captions' keys (Alt+N, Alt+P, Alt+C, Alt+F, and the folder page's Alt+B) and Enter on a
+  // focused button, before the dialog manager's own handling.
+  bool PreTranslateMessage(MSG* msg) override;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -55,6 +61,9 @@ protected:
   void OnEnterKey();
   void OnEscapeKey();
   LRESULT OnSignatureVerdict(WPARAM wParam, LPARAM lParam);
+  // High contrast turned on or off, or the system's colours changed: everything is drawn again.
+  LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
 
   BEGIN_MSG_MAP(CSetupDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -62,6 +71,8 @@ protected:
     ON_WM_QUERYDRAGICON()
     ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
     ON_MESSAGE(kWmSignatureVerdict, OnSignatureVerdict)
+    ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
+    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_BN_CLICKED(IDC_NEXT, OnNext)
     ON_BN_CLICKED(IDC_BACK, OnBack)
     ON_BN_CLICKED(IDC_CANCEL_BUTTON, OnCancelButton)

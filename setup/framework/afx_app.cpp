@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "lib/win32/com_scope.h"
+
 #include <string>
 
 namespace {
@@ -39,6 +41,8 @@ int CWinApp::Start(HINSTANCE instance) {
   if (m_strAppName.IsEmpty()) m_strAppName = ExecutableBaseName(instance);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
+  // Screen readers are handed the controls' objects through COM.
+  ComScope com;
   InitInstance();
   return m_nExitCode;
 }

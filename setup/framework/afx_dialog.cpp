@@ -20,11 +20,38 @@ HWND CDialog::OwnerForModalRun() const {
   return main && main != this ? main->m_hWnd : nullptr;
 }
 
+namespace {
+
+// One filter for the thread, however deeply modal runs nest.
+HHOOK g_messageFilter = nullptr;
+int g_modalRuns = 0;
+
+}  // namespace
+
+LRESULT CALLBACK CDialog::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+  MSG* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && msg) {
+    auto* dialog = dynamic_cast<CDialog*>(FromHandlePermanent(::GetAncestor(msg->hwnd, GA_ROOT)));
+    if (dialog && dialog->m_bModal && dialog->PreTranslateMessage(msg)) return 1;
+  }
+  return ::CallNextHookEx(g_messageFilter, code, wParam, lParam);
+}
+
+bool CDialog::PreTranslateMessage(MSG*) { return false; }
+
 INT_PTR CDialog::DoModal() {
   m_bModal = true;
+  if (g_modalRuns++ == 0) {
+    g_messageFilter = ::SetWindowsHookExA(WH_MSGFILTER, &CDialog::MessageFilter, nullptr,
+                                          ::GetCurrentThreadId());
+  }
   const INT_PTR result =
       ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), OwnerForModalRun(),
                         &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+  if (--g_modalRuns == 0 && g_messageFilter) {
+    ::UnhookWindowsHookEx(g_messageFilter);
+    g_messageFilter = nullptr;
+  }
   m_bModal = false;
   return result;
 }

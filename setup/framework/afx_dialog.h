@@ -9,6 +9,10 @@ class CDataExchange;
 //
 // Defaults: Enter and Escape (IDOK, IDCANCEL) and WM_CLOSE end a modal run (OnOK, OnCancel); a
 // modeless dialog ignores them, so a page never ends by itself.
+//
+// While dialogs run modally, every message the dialog manager is about to handle for one of them
+// (or for any window inside it, its pages' controls included) is first offered to the dialog's
+// PreTranslateMessage, as the framework's own modal loop would.
 class CDialog : public CWnd {
 public:
   explicit CDialog(UINT templateId, CWnd* parent = nullptr)
@@ -24,6 +28,10 @@ public:
   // Moves data between controls and members: false loads the controls, true reads them back.
   bool UpdateData(bool saveAndValidate = true);
 
+  // A message for this dialog or a window inside it, before the dialog manager sees it; true
+  // when the dialog took it, so it goes no further.
+  virtual bool PreTranslateMessage(MSG* msg);
+
 protected:
   // Runs DoDataExchange with false; true lets the dialog manager set the first focus.
   virtual bool OnInitDialog();
@@ -35,6 +43,8 @@ protected:
 
 private:
   static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The dialog manager's message filter (WH_MSGFILTER), hooked while any dialog runs modally.
+  static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
   HWND OwnerForModalRun() const;
 
   UINT m_nIDTemplate;

@@ -77,6 +77,7 @@ public:
 
   int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
   COLORREF SetBkColor(COLORREF colour) { return ::SetBkColor(m_hDC, colour); }
+  COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }
   SIZE GetTextExtent(const char* text, int length) const;
 
   HDC m_hDC = nullptr;

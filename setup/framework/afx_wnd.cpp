@@ -13,18 +13,18 @@ const char kObjectProperty[] = "Kelvamo.CWnd";
 
 CWnd::~CWnd() { Unsubclass(); }
 
-CWnd* CWnd::FromPermanent(HWND window) {
+CWnd* CWnd::FromHandlePermanent(HWND window) {
   return window ? static_cast<CWnd*>(::GetPropA(window, kObjectProperty)) : nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND window) {
   if (!window) return nullptr;
-  if (CWnd* permanent = FromPermanent(window)) return permanent;
+  if (CWnd* permanent = FromHandlePermanent(window)) return permanent;
   return afx_temp::For<CWnd>(window);
 }
 
 bool CWnd::SubclassWindow(HWND window) {
-  if (!window || m_hWnd || FromPermanent(window)) return false;
+  if (!window || m_hWnd || FromHandlePermanent(window)) return false;
   m_hWnd = window;
   PreSubclassWindow();
   ::SetPropA(window, kObjectProperty, this);
@@ -42,7 +42,7 @@ void CWnd::Unsubclass() {
 }
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  CWnd* self = FromPermanent(window);
+  CWnd* self = FromHandlePermanent(window);
   if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
   afx_temp::MessageScope scope;
   const Message outer = self->m_current;
@@ -55,6 +55,10 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND window, UINT message, WPARAM wParam
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
+  if (message == WM_GETOBJECT && m_pAccessibility &&
+      m_pAccessibility->Answer(m_hWnd, wParam, lParam, result)) {
+    return result;
+  }
   if (ReflectToChild(message, wParam, lParam, result)) return result;
   if (OnWndMsg(message, wParam, lParam, result)) return result;
   return DefWindowProc(message, wParam, lParam);
@@ -71,7 +75,7 @@ bool CWnd::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
   } else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
     child = reinterpret_cast<HWND>(lParam);
   }
-  CWnd* object = child != m_hWnd ? FromPermanent(child) : nullptr;
+  CWnd* object = child != m_hWnd ? FromHandlePermanent(child) : nullptr;
   return object && object->OnChildNotify(message, wParam, lParam, result);
 }
 

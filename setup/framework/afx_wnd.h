@@ -5,6 +5,16 @@
 #include "setup/framework/afx_msgmap.h"
 #include "setup/framework/afx_string.h"
 
+// Answers a screen reader's request for a window's object (WM_GETOBJECT); set on a window with
+// CWnd::EnableAccessibility. Returns false to leave the request to the window's own handling.
+class CAccessibility {
+public:
+  virtual bool Answer(HWND window, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
+
+protected:
+  ~CAccessibility() = default;
+};
+
 // A window of ours or a temporary view of someone else's. Windows of ours are subclassed: their
 // messages run through WindowProc, which reflects owner-draw and colour requests to the child's
 // own object, then tries the message map (OnWndMsg), then the window's original procedure.
@@ -17,11 +27,15 @@ public:
 
   // Our object for `window` if it is subclassed, else a temporary wrapper (see afx_temp.h).
   static CWnd* FromHandle(HWND window);
+  // Our object for `window`, or null when it is not subclassed.
+  static CWnd* FromHandlePermanent(HWND window);
   HWND GetSafeHwnd() const { return m_hWnd; }
   operator HWND() const { return m_hWnd; }
 
   // Routes the messages of an existing window (a dialog's control) through this object.
   bool SubclassWindow(HWND window);
+  // Screen readers' requests for this window go to `source` first (it outlives the window).
+  void EnableAccessibility(CAccessibility* source) { m_pAccessibility = source; }
 
   CWnd* GetDlgItem(int id) const;
   int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
@@ -75,10 +89,10 @@ private:
     WPARAM wParam;
     LPARAM lParam;
   };
-  static CWnd* FromPermanent(HWND window);
   bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void Unsubclass();
 
   WNDPROC m_pfnSuper = nullptr;
+  CAccessibility* m_pAccessibility = nullptr;
   Message m_current = {};
 };

@@ -4,10 +4,12 @@
 #include "setup/app/wizard_steps.h"
 #include "setup/engine/rollback.h"
 #include "setup/res/resource.h"
+#include "setup/ui/dialog_keys.h"
+#include "setup/ui/high_contrast.h"
 
 CExitConfirmDlg::CExitConfirmDlg(CWnd* parent)
     : CDialog(IDD_EXIT_CONFIRM, parent), m_colours(IDD_EXIT_CONFIRM),
-      m_layout(IDD_EXIT_CONFIRM, &m_colours) {}
+      m_layout(IDD_EXIT_CONFIRM, &m_colours), m_accessibility(IDD_EXIT_CONFIRM) {}
 
 CExitConfirmDlg::~CExitConfirmDlg() = default;
 
@@ -19,6 +21,7 @@ void CExitConfirmDlg::DoDataExchange(CDataExchange* dx) {
 bool CExitConfirmDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   m_layout.Apply(this, WindowDpi(m_hWnd));
+  m_accessibility.Attach(this);
   // Only the two buttons answer the question.
   EnableMenuItem(GetSystemMenu(false), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   return true;
@@ -48,6 +51,20 @@ LRESULT CExitConfirmDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
 }
 
 void CExitConfirmDlg::OnNo() { SendMessage(WM_CLOSE); }
+
+bool CExitConfirmDlg::PreTranslateMessage(MSG* msg) {
+  return PressHintedButton(m_hWnd, *msg, true) || PressFocusedButton(m_hWnd, *msg);
+}
+
+LRESULT CExitConfirmDlg::OnSysColorChange(WPARAM wParam, LPARAM) {
+  RepaintForNewColours(m_hWnd, WM_SYSCOLORCHANGE, wParam);
+  return Default();
+}
+
+LRESULT CExitConfirmDlg::OnSettingChange(WPARAM wParam, LPARAM) {
+  RepaintForNewColours(m_hWnd, WM_SETTINGCHANGE, wParam);
+  return Default();
+}
 
 HBRUSH CExitConfirmDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {
   return m_colours.Apply(dc, control, kind, CDialog::OnCtlColor(dc, control, kind));

@@ -1,6 +1,7 @@
 #pragma once
 #include "setup/framework/afx.h"
 #include "setup/res/resource.h"
+#include "setup/ui/dialog_accessibility.h"
 #include "setup/ui/dialog_colours.h"
 #include "setup/ui/dpi_layout.h"
 #include "setup/ui/wizard_button.h"
@@ -16,6 +17,9 @@ public:
   CWizardButton m_btnNo;
   CWizardButton m_btnYes;
 
+  // Y and N answer alone as well as with Alt; Enter presses the button that has the focus.
+  bool PreTranslateMessage(MSG* msg) override;
+
 protected:
   void DoDataExchange(CDataExchange* dx) override;
   bool OnInitDialog() override;
@@ -23,15 +27,20 @@ protected:
   void OnNo();
   HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
   LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
 
   BEGIN_MSG_MAP(CExitConfirmDlg, CDialog)
     ON_BN_CLICKED(IDC_YES_BUTTON, OnYes)
     ON_BN_CLICKED(IDC_NO_BUTTON, OnNo)
     ON_WM_CTLCOLOR()
     ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
+    ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
+    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
   END_MSG_MAP()
 
 private:
   CDialogColours m_colours;  // the message's white background
   CDpiLayout m_layout;       // where its controls sit at the DPI of its window
+  CDialogAccessibility m_accessibility;
 };

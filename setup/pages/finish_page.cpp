@@ -4,7 +4,7 @@
 
 CFinishPage::CFinishPage(CWnd* parent)
     : CDialog(IDD_FINISH_PAGE, parent), m_colours(IDD_FINISH_PAGE),
-      m_layout(IDD_FINISH_PAGE, &m_colours) {}
+      m_layout(IDD_FINISH_PAGE, &m_colours), m_accessibility(IDD_FINISH_PAGE) {}
 
 CFinishPage::~CFinishPage() = default;
 
@@ -18,6 +18,7 @@ void CFinishPage::DoDataExchange(CDataExchange* dx) {
 bool CFinishPage::OnInitDialog() {
   CDialog::OnInitDialog();
   m_layout.Apply(this, WindowDpi(m_hWnd));
+  m_accessibility.Attach(this);
   m_chkStartMenu.SetCheck(BST_CHECKED);
   m_chkStartup.SetCheck(BST_CHECKED);
   m_chkDesktop.SetCheck(BST_CHECKED);

@@ -13,7 +13,7 @@ const char kPickerTitle[] = "选择要安装 Kelvamo完整内测V0.9.0422版 的
 
 CFolderPage::CFolderPage(CWnd* parent)
     : CDialog(IDD_FOLDER_PAGE, parent), m_colours(IDD_FOLDER_PAGE),
-      m_layout(IDD_FOLDER_PAGE, &m_colours) {}
+      m_layout(IDD_FOLDER_PAGE, &m_colours), m_accessibility(IDD_FOLDER_PAGE) {}
 
 CFolderPage::~CFolderPage() = default;
 
@@ -22,6 +22,7 @@ void CFolderPage::DoDataExchange(CDataExchange* dx) { DDX_Text(dx, IDC_FOLDER_ED
 bool CFolderPage::OnInitDialog() {
   CDialog::OnInitDialog();
   m_layout.Apply(this, WindowDpi(m_hWnd));
+  m_accessibility.Attach(this);
   m_strInstallDir = kDefaultFolder;
   UpdateData(false);
   return true;

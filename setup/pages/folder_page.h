@@ -1,6 +1,7 @@
 #pragma once
 #include "setup/framework/afx.h"
 #include "setup/res/resource.h"
+#include "setup/ui/dialog_accessibility.h"
 #include "setup/ui/dialog_colours.h"
 #include "setup/ui/dpi_layout.h"
 
@@ -13,6 +14,7 @@ public:
 
   CDialogColours m_colours;  // white brush and fonts of this page
   CDpiLayout m_layout;       // where its controls sit at the DPI of its window
+  CDialogAccessibility m_accessibility;  // what screen readers are told of its controls
   CString m_strInstallDir;
 
 protected:

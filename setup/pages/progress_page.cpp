@@ -4,7 +4,7 @@
 
 CProgressPage::CProgressPage(CWnd* parent)
     : CDialog(IDD_PROGRESS_PAGE, parent), m_colours(IDD_PROGRESS_PAGE),
-      m_layout(IDD_PROGRESS_PAGE, &m_colours) {}
+      m_layout(IDD_PROGRESS_PAGE, &m_colours), m_accessibility(IDD_PROGRESS_PAGE) {}
 
 CProgressPage::~CProgressPage() = default;
 
@@ -16,6 +16,7 @@ void CProgressPage::DoDataExchange(CDataExchange* dx) {
 bool CProgressPage::OnInitDialog() {
   CDialog::OnInitDialog();
   m_layout.Apply(this, WindowDpi(m_hWnd));
+  m_accessibility.Attach(this);
   m_progress.SetRange(0, 100);
   m_strStatus = "";
   m_nTicks = 0;

@@ -7,6 +7,7 @@
 #include "setup/engine/unpack_run.h"
 #include "setup/engine/upgrade.h"
 #include "setup/framework/afx.h"
+#include "setup/ui/dialog_accessibility.h"
 #include "setup/ui/dialog_colours.h"
 #include "setup/ui/dpi_layout.h"
 
@@ -30,6 +31,7 @@ public:
   int m_nTicks = 0;
   CDialogColours m_colours;  // white brush and fonts of this page
   CDpiLayout m_layout;       // where its controls sit at the DPI of its window
+  CDialogAccessibility m_accessibility;  // what screen readers are told of its controls
   CProgressCtrl m_progress;
   CString m_strStatus;
 

@@ -1,6 +1,7 @@
 #include "setup/ui/dialog_colours.h"
 
 #include "setup/ui/dpi_scale.h"
+#include "setup/ui/high_contrast.h"
 
 using namespace kelvamo;
 
@@ -47,6 +48,12 @@ HBRUSH CDialogColours::Apply(CDC* dc, CWnd* control, UINT kind, HBRUSH defaultBr
   const CtlColorStyle style = CtlColorStyleFor(m_nDialogId, controlId, kind);
   if (CFont* font = FontFor(style.font)) dc->SelectObject(font);
   if (!style.white) return defaultBrush;
+  if (HighContrastOn()) {
+    // The user's colours, text included: the design's white would hide light text.
+    dc->SetBkColor(SystemColourOf(kContrastWhiteArea.background));
+    dc->SetTextColor(SystemColourOf(kContrastWhiteArea.text));
+    return SystemBrushOf(kContrastWhiteArea.background);
+  }
   dc->SetBkColor(kWhite);
   return m_brushWhite;
 }

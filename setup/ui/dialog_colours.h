@@ -7,6 +7,7 @@
 
 // The white brush and "宋体" fonts with which one dialog answers the platform's colour requests.
 // They are made once, with the dialog object, and released with it, so repaints create nothing.
+// With high contrast on, the white areas take the system's window colours instead.
 class CDialogColours {
 public:
   explicit CDialogColours(int dialogId);

@@ -1,6 +1,7 @@
 #include "setup/ui/wizard_button.h"
 
 #include "setup/ui/dpi_layout.h"
+#include "setup/ui/high_contrast.h"
 
 using namespace kelvamo;
 
@@ -51,33 +52,69 @@ void CWizardButton::DrawItem(DRAWITEMSTRUCT* item) {
 
   char caption[kCaptionBufferSize] = "";
   ::GetWindowTextA(m_hWnd, caption, kCaptionBufferSize);
+  const PaintFlags flags = PaintFlagsFrom(item->itemState);
+  m_bFocused = flags.focused;
+  m_bActive = flags.active;
+  const PixelRect innerPixels =
+      InnerRect(ToPixelRect(item->rcItem), m_metrics.edgeX, m_metrics.edgeY);
+
+  if (HighContrastOn()) {
+    DrawInContrast(dc, item->rcItem, innerPixels, flags);
+    dc->SetTextColor(SystemColourOf(ButtonContrastFor(flags.disabled).text));
+    DrawCaption(dc, innerPixels, caption, flags.pressed, kDrawPrefixText);
+    dc->RestoreDC(saved);
+    return;
+  }
 
   // The outline's interior takes the context's own brush (white in a fresh context).
   CPen* previousPen = dc->SelectObject(&m_penBorder);
   dc->RoundRect(item->rcItem, POINT{m_metrics.corner, m_metrics.corner});
   dc->SelectObject(previousPen);
 
-  const PaintFlags flags = PaintFlagsFrom(item->itemState);
-  m_bFocused = flags.focused;
-  m_bActive = flags.active;
-
-  const PixelRect innerPixels =
-      InnerRect(ToPixelRect(item->rcItem), m_metrics.edgeX, m_metrics.edgeY);
   const RECT inner = {innerPixels.left, innerPixels.top, innerPixels.right, innerPixels.bottom};
   CBrush* previousBrush = dc->SelectObject(m_pointer.IsHot() ? &m_brushHover : &m_brushNormal);
   FillGradient(dc, &inner);
   if (m_pointer.IsHot() || m_bFocused) DrawInnerFrame(dc, &inner);
   dc->SelectObject(previousBrush);
 
+  DrawCaption(dc, innerPixels, caption, flags.pressed, CaptionDrawFlags(flags.disabled));
+  dc->RestoreDC(saved);
+}
+
+void CWizardButton::DrawCaption(CDC* dc, const PixelRect& inner, const char* caption, bool pressed,
+                                UINT drawFlags) {
   CFont* font = CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
   CFont* previousFont = font ? dc->SelectObject(font) : nullptr;
   const SIZE extent = dc->GetTextExtent(caption, ::lstrlenA(caption));
-  const PixelPoint at = CaptionOrigin(innerPixels, extent.cx, extent.cy, flags.pressed, m_metrics.step);
+  const PixelPoint at = CaptionOrigin(inner, extent.cx, extent.cy, pressed, m_metrics.step);
   const int previousMode = dc->SetBkMode(TRANSPARENT);
-  dc->DrawState(POINT{at.x, at.y}, extent, caption, CaptionDrawFlags(flags.disabled));
+  dc->DrawState(POINT{at.x, at.y}, extent, caption, drawFlags);
   if (previousFont) dc->SelectObject(previousFont);
   dc->SetBkMode(previousMode);
-  dc->RestoreDC(saved);
+}
+
+void CWizardButton::DrawInContrast(CDC* dc, const RECT& item, const PixelRect& inner,
+                                   const PaintFlags& flags) {
+  // No gradient and none of the design's tints: the face, outline and frame in the user's colours.
+  const ButtonContrast colours = ButtonContrastFor(flags.disabled);
+  CPen outline(PS_INSIDEFRAME, m_metrics.borderWidth, SystemColourOf(colours.outline));
+  CGdiObject* previousPen = dc->SelectObject(&outline);
+  CGdiObject* previousBrush = dc->SelectObject(CGdiObject::FromHandle(SystemBrushOf(colours.face)));
+  dc->RoundRect(item, POINT{m_metrics.corner, m_metrics.corner});
+  const ButtonLook look = LookFor(m_pointer.IsHot(), m_bFocused, m_bActive);
+  if (look.frame != FrameColours::None) {
+    const auto segments = InnerFrameSegments(inner, m_metrics.step);
+    for (int line = kFrameLeft; line < kFrameLineCount; ++line) {
+      CPen pen(PS_INSIDEFRAME, m_metrics.frameWidths[line], SystemColourOf(colours.frame));
+      dc->SelectObject(&pen);
+      dc->MoveTo(segments[line].from.x, segments[line].from.y);
+      dc->LineTo(segments[line].to.x, segments[line].to.y);
+      dc->SelectObject(&outline);
+    }
+  }
+  dc->SelectObject(previousPen);
+  dc->SelectObject(previousBrush);
+  if (look.focusRect) dc->DrawFocusRect({inner.left, inner.top, inner.right, inner.bottom});
 }
 
 void CWizardButton::FillGradient(CDC* dc, const RECT* inner) {

@@ -5,8 +5,9 @@
 
 // The wizard's navigation buttons and the exit question's Yes and No: a rounded outline, a vertical
 // gradient, an orange inner frame while the pointer rests on the button or a blue one with the
-// focus rectangle while it has the focus, and the caption nudged while pressed. Clicks, enabling
-// and captions work as for any push button.
+// focus rectangle while it has the focus, and the caption nudged while pressed. With high contrast
+// on it takes the system's button colours instead. Clicks, enabling and captions work as for any
+// push button.
 class CWizardButton : public CButton {
 public:
   CWizardButton();
@@ -31,6 +32,12 @@ protected:
 private:
   // Makes the pens at the widths of `dpi`.
   void MakePens(int dpi);
+  // The caption centred in `inner`, nudged while pressed, in the context's text colour.
+  void DrawCaption(CDC* dc, const kelvamo::PixelRect& inner, const char* caption, bool pressed,
+                   UINT drawFlags);
+  // Outline, face and frame in the system's colours, for high contrast.
+  void DrawInContrast(CDC* dc, const RECT& item, const kelvamo::PixelRect& inner,
+                      const kelvamo::PaintFlags& flags);
 
   CPen m_penBorder;
   CPen m_penHotLeft;

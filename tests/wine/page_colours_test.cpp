@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "setup/app/setup_dlg.h"
+#include "tests/wine/contrast_scheme.h"
 #include "tests/wine/gdi_probe.h"
 #include "setup/pages/exit_confirm_dlg.h"
 #include "setup/res/resource.h"
@@ -23,6 +24,7 @@ struct Answer {
   HBRUSH brush;
   COLORREF background;
   HGDIOBJ font;
+  COLORREF text;
 };
 
 class PageColours : public ::testing::Test {
@@ -53,7 +55,7 @@ protected:
     const LRESULT brush = platformDefault ? DefWindowProcA(dialog, message, dc, lParam)
                                           : SendMessageA(dialog, message, dc, lParam);
     return {reinterpret_cast<HBRUSH>(brush), GetBkColor(canvas.dc()),
-            GetCurrentObject(canvas.dc(), OBJ_FONT)};
+            GetCurrentObject(canvas.dc(), OBJ_FONT), GetTextColor(canvas.dc())};
   }
 
   CSetupDlg wizard;
@@ -161,4 +163,51 @@ TEST_F(PageColours, RepeatedRequestsMakeNoNewObjects) {
     Ask(dialog, messages[i % 3], control ? control : dialog);
   }
   EXPECT_EQ(CountGdiObjects(), before);
+}
+
+TEST_F(PageColours, HighContrastTurnedOnAndOffWhileShownRepaintsInTheRightColours) {
+  const struct {
+    Dialog dialog;
+    int control;
+    UINT message;
+    bool white;  // white in the design: the window colours in high contrast
+  } cases[] = {
+      {kWelcome, kDialogItself, WM_CTLCOLORDLG, true},  {kWelcome, 1008, WM_CTLCOLORSTATIC, true},
+      {kFolder, 1007, WM_CTLCOLORSTATIC, true},         {kFolder, 1009, WM_CTLCOLORSTATIC, false},
+      {kFolder, kDialogItself, WM_CTLCOLORDLG, false},  {kProgress, 1008, WM_CTLCOLORSTATIC, true},
+      {kFinish, 1009, WM_CTLCOLORSTATIC, true},         {kQuestion, 1008, WM_CTLCOLORSTATIC, true},
+      {kQuestion, kDialogItself, WM_CTLCOLORDLG, false},
+  };
+  HighContrastScheme scheme;
+  ShowWindow(question.m_hWnd, SW_SHOWNA);
+  for (bool on : {true, false, true}) {
+    HighContrastScheme::Store(on);
+    // Nothing waits to be painted; the change notice repaints everything.
+    for (HWND top : {wizard.m_hWnd, question.m_hWnd}) {
+      RedrawWindow(top, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
+      SendMessageA(top, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    }
+    RECT dirty;
+    EXPECT_TRUE(GetUpdateRect(Window(kWelcome), &dirty, FALSE)) << "page not repainted";
+    EXPECT_TRUE(GetUpdateRect(question.m_hWnd, &dirty, FALSE)) << "question not repainted";
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << "high contrast " << on << " dialog " << c.dialog
+                                      << " control " << c.control);
+      const HWND dialog = Window(c.dialog);
+      const HWND control = c.control == kDialogItself ? dialog : GetDlgItem(dialog, c.control);
+      const Answer answer = Ask(dialog, c.message, control);
+      const Answer standard = Ask(dialog, c.message, control, true);
+      if (!c.white) {
+        EXPECT_EQ(answer.brush, standard.brush);
+        EXPECT_EQ(answer.background, standard.background);
+      } else if (on) {
+        EXPECT_EQ(answer.brush, GetSysColorBrush(COLOR_WINDOW));
+        EXPECT_EQ(answer.background, GetSysColor(COLOR_WINDOW));
+        EXPECT_EQ(answer.text, GetSysColor(COLOR_WINDOWTEXT));
+      } else {
+        EXPECT_EQ(BrushColour(answer.brush), kWhite);
+        EXPECT_EQ(answer.background, kWhite);
+      }
+    }
+  }
 }

@@ -174,6 +174,38 @@ void WizardDriver::PressKey(UINT virtualKey) const {
   PostMessageW(target, WM_KEYUP, virtualKey, 0xC0000001);
 }
 
+bool WizardDriver::BringToFront() const {
+  HWND front = GetLastActivePopup(m_wizard);
+  SetForegroundWindow(front);
+  return WaitUntil([&] { return GetForegroundWindow() == front; });
+}
+
+void WizardDriver::Type(WORD virtualKey, bool alt, bool shift) {
+  std::vector<INPUT> keys;
+  auto stroke = [&keys](WORD key, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    keys.push_back(input);
+  };
+  if (alt) stroke(VK_MENU, false);
+  if (shift) stroke(VK_SHIFT, false);
+  stroke(virtualKey, false);
+  stroke(virtualKey, true);
+  if (shift) stroke(VK_SHIFT, true);
+  if (alt) stroke(VK_MENU, true);
+  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+  Sleep(150);  // the target handles it on its own thread
+}
+
+HWND WizardDriver::Focus() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(m_wizard, nullptr), &info);
+  return info.hwndFocus;
+}
+
 void WizardDriver::SystemCommand(WPARAM command) const {
   PostMessageW(m_wizard, WM_SYSCOMMAND, command, 0);
 }

@@ -66,6 +66,13 @@ public:
   static void Click(HWND dialog, int id);
   // Presses a key in the control that has the keyboard focus in setup.exe.
   void PressKey(UINT virtualKey) const;
+  // Makes the wizard (or the dialog over it) the foreground window, so typed keys reach it.
+  bool BringToFront() const;
+  // Types a key as the keyboard does (SendInput), with Alt or Shift held when asked, and lets
+  // setup.exe handle it.
+  static void Type(WORD virtualKey, bool alt = false, bool shift = false);
+  // The window of setup.exe that has the keyboard focus, or null.
+  HWND Focus() const;
   void SystemCommand(WPARAM command) const;
 
   // Window texts through WM_GETTEXT/WM_SETTEXT, so edits report what was typed.
