@@ -110,16 +110,30 @@ bool WizardDriver::Launch(const std::wstring& exePath) {
 bool WizardDriver::Start(const std::wstring& exePath) {
   if (!Launch(exePath)) return false;
   const DWORD pid = m_process.dwProcessId;
-  return WaitUntil(
+  // Generous: a busy machine starts Wine processes slowly. A program that ended or shows something
+  // else is told at once, so a failure says why.
+  bool ended = false;
+  WaitUntil(
       [&] {
         m_wizard = FindTopLevelDialog(pid, [](HWND window) {
           wchar_t caption[64] = {};
           GetWindowTextW(window, caption, 64);
           return GetWindow(window, GW_OWNER) == nullptr && wcscmp(caption, kWizardCaption) == 0;
         });
-        return m_wizard != nullptr;
+        ended = WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+        return m_wizard != nullptr || ended;
       },
-      20000);
+      60000);
+  if (m_wizard) return true;
+  if (ended) {
+    std::fprintf(stderr, "setup.exe ended with exit code %lu before its wizard showed\n", WaitForExit(0));
+  } else {
+    const HWND other = FindTopLevelDialog(pid, [](HWND) { return true; });
+    wchar_t caption[128] = {};
+    if (other) GetWindowTextW(other, caption, 128);
+    std::fprintf(stderr, "setup.exe shows no wizard after 60 s; its dialog: %ls\n", other ? caption : L"(none)");
+  }
+  return false;
 }
 
 DWORD WizardDriver::WaitForExit(DWORD timeoutMs) {
