@@ -55,16 +55,6 @@ void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& param
   AppendStream(recipe, kRecipeDeflate, params, nullptr, inflated, deflated_size);
 }
 
-void AppendGnu(std::vector<std::uint8_t>& recipe, const GnuParams& params,
-               const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size) {
-  std::uint8_t head[kGnuHeadSize] = {kRecipeGnu, static_cast<std::uint8_t>(params.level),
-                                     static_cast<std::uint8_t>(params.tail), params.endGuard};
-  Put64(head + 4, inflated.size());
-  Put64(head + 12, deflated_size);
-  recipe.insert(recipe.end(), head, head + sizeof head);
-  recipe.insert(recipe.end(), inflated.begin(), inflated.end());
-}
-
 void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                 const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
                 std::uint64_t deflated_size) {
@@ -186,7 +176,6 @@ Status RecipeDecoder::HeadDone() {
     phase_ = left_ == 0 ? Phase::kTag : Phase::kRaw;
     return {};
   }
-  if (head_[0] == kRecipeGnu) return GnuHeadDone();
   const DeflateParams params{head_[1], head_[2], head_[3], head_[4]};
   if (!ParamsValid(params)) return Bad("deflate settings out of range");
   left_ = Get64(head_ + 5);
@@ -208,34 +197,8 @@ Status RecipeDecoder::HeadDone() {
   return st.ok() && left_ == 0 ? StreamDone() : st;
 }
 
-Status RecipeDecoder::GnuHeadDone() {
-  if (head_[1] < 1 || head_[1] > 9 || head_[2] > static_cast<std::uint8_t>(GnuTail::Stale) ||
-      head_[3] > 1) {
-    return Bad("deflate settings out of range");
-  }
-  const GnuParams params{head_[1], static_cast<GnuTail>(head_[2]), head_[3] == 1};
-  left_ = Get64(head_ + 4);
-  counted_.left = Get64(head_ + 12);
-  counted_.out = &out_;
-  gnu_status_ = {};
-  const WriteFn write = [this](const std::uint8_t* buf, std::size_t n) {
-    gnu_status_ = counted_.Put(buf, n);
-    return gnu_status_.ok();
-  };
-  if (!gnu_.Start(params, write)) return Bad("deflate settings out of range");
-  phase_ = Phase::kInflated;
-  return left_ == 0 ? StreamDone() : Status{};
-}
-
 Status RecipeDecoder::StreamDone() {
-  Status st;
-  if (head_[0] == kRecipeGnu) {
-    const bool done = gnu_.Finish();
-    st = gnu_status_;
-    if (st.ok() && !done) st = Status::Fail("deflate failed");
-  } else {
-    st = deflater_.Finish();
-  }
+  Status st = deflater_.Finish();
   if (st.ok() && counted_.left != 0) return Bad("rebuilt deflate stream shorter than recorded");
   if (st.ok() && head_[0] == kRecipePngIdat) {
     std::uint8_t sum[4];
@@ -253,12 +216,11 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
     std::size_t take = 1;
     switch (phase_) {
       case Phase::kTag:
-        if (*data > kRecipeGnu) return Bad("unknown recipe record");
+        if (*data > kRecipePngIdat) return Bad("unknown recipe record");
         head_[0] = *data;
         head_have_ = 1;
         head_need_ = *data == kRecipeRaw       ? kRawHeadSize
                      : *data == kRecipeDeflate ? kDeflateHeadSize
-                     : *data == kRecipeGnu     ? kGnuHeadSize
                                                : kIdatHeadSize;
         phase_ = Phase::kHead;
         break;
@@ -276,12 +238,7 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
         break;
       case Phase::kInflated:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        if (head_[0] == kRecipeGnu) {
-          gnu_.Feed(data, take);
-          st = gnu_status_;
-        } else {
-          st = deflater_.Feed(data, take);
-        }
+        st = deflater_.Feed(data, take);
         if (head_[0] == kRecipePngIdat)
           adler_ = static_cast<std::uint32_t>(adler32(adler_, data, static_cast<uInt>(take)));
         left_ -= take;

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "lib/archive/gnu_deflate.h"
 #include "lib/archive/uha_format.h"
 
 struct z_stream_s;
@@ -30,16 +29,12 @@ bool ParamsValid(const DeflateParams& params);
 //            then the inflated bytes
 //   png idat: tag 2, the deflate fields, then 2 zlib header bytes and u32 chunk size, then the
 //            inflated bytes; gives the IDAT chunks of a PNG image (see IdatLayout)
-//   gnu:     tag 3, level (1-9), tail (GnuTail, 0-2), end guard (0-1), u64 inflated size, u64
-//            deflated size, then the inflated bytes: the stream GNU gzip or Info-ZIP zip made
 constexpr std::uint8_t kRecipeRaw = 0;
 constexpr std::uint8_t kRecipeDeflate = 1;
 constexpr std::uint8_t kRecipePngIdat = 2;
-constexpr std::uint8_t kRecipeGnu = 3;
 constexpr std::size_t kRawHeadSize = 9;
 constexpr std::size_t kDeflateHeadSize = 21;
 constexpr std::size_t kIdatHeadSize = kDeflateHeadSize + 6;
-constexpr std::size_t kGnuHeadSize = 20;
 
 // How a PNG image's zlib stream (header, deflate data, Adler-32) is cut into IDAT chunks: every
 // chunk holds chunk_size bytes of it but the last, which holds the rest (1 to chunk_size bytes).
@@ -51,8 +46,6 @@ struct IdatLayout {
 void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std::size_t size);
 void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                    const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
-void AppendGnu(std::vector<std::uint8_t>& recipe, const GnuParams& params,
-               const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
 void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                 const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
                 std::uint64_t deflated_size);
@@ -113,7 +106,6 @@ class RecipeDecoder {
   enum class Phase { kTag, kHead, kRaw, kInflated };
 
   Status HeadDone();
-  Status GnuHeadDone();
   Status StreamDone();
 
   ByteSink& out_;
@@ -121,8 +113,6 @@ class RecipeDecoder {
   IdatFramer framer_;
   Redeflater deflater_;
   std::uint32_t adler_ = 1;  // of the inflated bytes of an IDAT record
-  GnuDeflater gnu_;
-  Status gnu_status_;  // what the sink said of the gnu engine's last output
   Phase phase_ = Phase::kTag;
   std::uint8_t head_[kIdatHeadSize] = {};
   std::size_t head_have_ = 0, head_need_ = 0;

@@ -99,8 +99,6 @@ class RecipeBuilder {
   std::vector<std::uint8_t> recipe_, inflated_;
   std::size_t done_ = 0;  // bytes of the file the recipe covers
   DeflateParams last_;
-  GnuParams last_gnu_;
-  bool last_was_gnu_ = false;
   int failures_ = 0;
   bool any_ = false;
 };
@@ -109,32 +107,18 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   if (!Inflate(file_, start, end, inflated_)) return false;
   const std::size_t size = end - start;
   DeflateParams params = last_;
-  GnuParams gnu = last_gnu_;
   const std::uint8_t* deflated = file_.data() + start;
   const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
   // An archive's streams mostly come from one encoder with one setting: the one that made the
-  // last stream is tried before any search.
-  bool gnu_found = search && last_was_gnu_ &&
-                   GnuMatches(inflated_.data(), inflated_.size(), deflated, size, gnu);
-  const bool zlib = search && !gnu_found && FindParams(deflated, size, inflated_, params);
-  // GNU gzip and Info-ZIP zip write their own streams, zlib cannot make them.
-  gnu_found = gnu_found || (!zlib && search &&
-                            GnuFindParams(inflated_.data(), inflated_.size(), deflated, size, &gnu));
-  if (!zlib && !gnu_found) {
+  // last stream is tried first.
+  if (!search || !FindParams(deflated, size, inflated_, params)) {
     stats_.kept += size;
     ++failures_;
     return true;
   }
   AppendRaw(recipe_, file_.data() + done_, start - done_);
-  if (zlib) {
-    AppendDeflate(recipe_, params, inflated_, size);
-    last_ = params;
-  } else {
-    AppendGnu(recipe_, gnu, inflated_, size);
-    last_gnu_ = gnu;
-    stats_.gnu += size;
-  }
-  last_was_gnu_ = !zlib;
+  AppendDeflate(recipe_, params, inflated_, size);
+  last_ = params;
   done_ = end;
   any_ = true;
   stats_.reproduced += size;

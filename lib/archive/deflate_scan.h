@@ -15,7 +15,6 @@ struct DeflateStats {
   std::uint64_t reproduced = 0;  // deflate bytes the extractor rebuilds from inflated data
   std::uint64_t inflated = 0;    // what those streams inflate to: the extractor's deflate work
   std::uint64_t kept = 0;        // deflate bytes found but stored as they are
-  std::uint64_t gnu = 0;         // of `reproduced`, rebuilt by the GNU engine
   std::uint64_t png = 0;         // of `reproduced`, PNG image data
   std::uint64_t png_kept = 0;    // of `kept`, PNG image data
 
@@ -23,7 +22,6 @@ struct DeflateStats {
     reproduced += o.reproduced;
     inflated += o.inflated;
     kept += o.kept;
-    gnu += o.gnu;
     png += o.png;
     png_kept += o.png_kept;
     return *this;
