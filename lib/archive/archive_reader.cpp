@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "lib/archive/deflate_recipe.h"
+#include "lib/recompress/deflate_recipe.h"
 #include "lib/archive/second_thread.h"
-#include "lib/archive/x86_filter.h"
+#include "lib/recompress/x86_filter.h"
 
 namespace uha {
 namespace {

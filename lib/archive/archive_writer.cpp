@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "lib/archive/entry_name.h"
-#include "lib/archive/x86_filter.h"
+#include "lib/recompress/x86_filter.h"
 
 namespace uha {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lib/archive/deflate_scan.h"
+#include "lib/recompress/deflate_scan.h"
 #include "lib/archive/uha_format.h"
 
 namespace uha {

@@ -11,10 +11,10 @@
 #include <random>
 
 #include "lib/archive/archive_writer.h"
-#include "tests/common/zlib_deflate.h"
-#include "lib/archive/deflate_scan.h"
 #include "lib/archive/le_bytes.h"
 #include "lib/archive/memory_source.h"
+#include "lib/recompress/deflate_scan.h"
+#include "tests/common/zlib_deflate.h"
 #include "uhapack/posix_sink.h"
 #include "uhapack/tree_scan.h"
 

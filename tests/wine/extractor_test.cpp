@@ -13,8 +13,8 @@
 #include "shared/kelvamo_product.h"
 #include "tests/wine/test_files.h"
 #include "tests/wine/unix_links.h"
-#include "lib/archive/deflate_recipe.h"
 #include "lib/archive/windows_upcase.h"
+#include "lib/recompress/deflate_recipe.h"
 
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;

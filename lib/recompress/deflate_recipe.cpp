@@ -1,4 +1,4 @@
-#include "lib/archive/deflate_recipe.h"
+#include "lib/recompress/deflate_recipe.h"
 
 #include <zlib.h>
 
@@ -79,14 +79,14 @@ Status IdatFramer::Put(const std::uint8_t* data, std::size_t size) {
       std::uint8_t head[8];
       PutBe32(head, chunk_left_);
       std::memcpy(head + 4, kType, 4);
-      crc_ = Crc32(kType, 4);
+      crc_ = static_cast<std::uint32_t>(crc32(0, kType, 4));
       st = out_->Put(head, sizeof head);
       if (!st.ok()) return st;
     }
     const std::size_t take = std::min<std::size_t>(size, chunk_left_);
     st = out_->Put(data, take);
     if (!st.ok()) return st;
-    crc_ = Crc32(data, take, crc_);
+    crc_ = static_cast<std::uint32_t>(crc32(crc_, data, static_cast<uInt>(take)));
     chunk_left_ -= static_cast<std::uint32_t>(take);
     data += take;
     size -= take;
@@ -100,30 +100,35 @@ Status IdatFramer::Put(const std::uint8_t* data, std::size_t size) {
   return {};
 }
 
-Redeflater::Redeflater() : z_(new z_stream{}) {}
+Redeflater::Redeflater() : z_(new z_stream{}), in_(kSlice), buf_(kSlice) {}
 
 Redeflater::~Redeflater() {
-  Stop();
+  if (live_) deflateEnd(z_);
   delete z_;
 }
 
-void Redeflater::Stop() {
-  if (live_) deflateEnd(z_);
-  live_ = false;
-}
-
+// zlib's state is kept from stream to stream while its sizes (window and memory level) stay the
+// same: a reset costs a fraction of making it anew. On a stream not yet fed, deflateParams only
+// sets the level and strategy, so the output is what a fresh state with those settings gives.
 Status Redeflater::Start(const DeflateParams& params, ByteSink& out) {
-  Stop();
   if (!ParamsValid(params)) return Bad("deflate settings out of range");
-  *z_ = z_stream{};
-  if (deflateInit2(z_, params.level, Z_DEFLATED, -params.window_bits, params.mem_level,
-                   params.strategy) != Z_OK) {
-    return Status::Fail("cannot start deflate (out of memory?)");
+  const bool reuse = live_ && sizes_.window_bits == params.window_bits &&
+                     sizes_.mem_level == params.mem_level;
+  if (reuse) {
+    if (deflateReset(z_) != Z_OK || deflateParams(z_, params.level, params.strategy) != Z_OK)
+      return Status::Fail("deflate failed");
+  } else {
+    if (live_) deflateEnd(z_);
+    live_ = false;
+    *z_ = z_stream{};
+    if (deflateInit2(z_, params.level, Z_DEFLATED, -params.window_bits, params.mem_level,
+                     params.strategy) != Z_OK) {
+      return Status::Fail("cannot start deflate (out of memory?)");
+    }
+    live_ = true;
+    sizes_ = params;
   }
-  live_ = true;
   out_ = &out;
-  in_.resize(kSlice);
-  buf_.resize(kSlice);
   filled_ = 0;
   return {};
 }
@@ -158,11 +163,7 @@ Status Redeflater::Feed(const std::uint8_t* data, std::size_t size) {
   return {};
 }
 
-Status Redeflater::Finish() {
-  Status st = Run(Z_FINISH);
-  Stop();
-  return st;
-}
+Status Redeflater::Finish() { return Run(Z_FINISH); }
 
 Status RecipeDecoder::Counted::Put(const std::uint8_t* data, std::size_t size) {
   if (size > left) return Bad("rebuilt deflate stream longer than recorded");

@@ -1,4 +1,4 @@
-#include "lib/archive/deflate_scan.h"
+#include "lib/recompress/deflate_scan.h"
 
 #include <zlib.h>
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lib/archive/uha_format.h"
+#include "lib/archive/byte_io.h"
 
 struct z_stream_s;
 
@@ -65,10 +65,10 @@ class Redeflater {
 
  private:
   Status Run(int flush);
-  void Stop();
 
   z_stream_s* z_;
   bool live_ = false;
+  DeflateParams sizes_;  // the live state's window and memory level
   ByteSink* out_ = nullptr;
   std::vector<std::uint8_t> in_, buf_;
   std::size_t filled_ = 0;

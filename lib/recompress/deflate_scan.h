@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lib/archive/deflate_recipe.h"
+#include "lib/recompress/deflate_recipe.h"
 
 namespace uha {
 
