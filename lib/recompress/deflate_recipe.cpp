@@ -61,6 +61,16 @@ void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
   AppendStream(recipe, kRecipePngIdat, params, &layout, inflated, deflated_size);
 }
 
+void AppendModel(std::vector<std::uint8_t>& recipe, const ModelledStream& stream) {
+  std::uint8_t head[kModelHeadSize] = {kRecipeModel};
+  Put64(head + 1, stream.inflated.size());
+  Put64(head + 9, stream.deflated_size);
+  Put32(head + 17, static_cast<std::uint32_t>(stream.record.size()));
+  recipe.insert(recipe.end(), head, head + sizeof head);
+  recipe.insert(recipe.end(), stream.record.begin(), stream.record.end());
+  recipe.insert(recipe.end(), stream.inflated.begin(), stream.inflated.end());
+}
+
 void IdatFramer::Start(ByteSink& out, std::uint32_t chunk_size, std::uint64_t total) {
   out_ = &out;
   chunk_size_ = chunk_size;
@@ -171,35 +181,58 @@ Status RecipeDecoder::Counted::Put(const std::uint8_t* data, std::size_t size) {
   return out->Put(data, size);
 }
 
+void RecipeDecoder::Start(ByteSink& out) {
+  out_ = &out;
+  phase_ = Phase::kTag;
+  record_.clear();
+}
+
 Status RecipeDecoder::HeadDone() {
   if (head_[0] == kRecipeRaw) {
     left_ = Get64(head_ + 1);
     phase_ = left_ == 0 ? Phase::kTag : Phase::kRaw;
     return {};
   }
+  if (head_[0] == kRecipeModel) return ModelHeadDone();
   const DeflateParams params{head_[1], head_[2], head_[3], head_[4]};
   if (!ParamsValid(params)) return Bad("deflate settings out of range");
   left_ = Get64(head_ + 5);
+  if (left_ < kMinRecordInflated) return Bad("deflate stream too short for a record");
   counted_.left = Get64(head_ + 13);
-  counted_.out = &out_;
+  counted_.out = out_;
   Status st;
   if (head_[0] == kRecipePngIdat) {
     const std::uint32_t chunk_size = Get32(head_ + 23);
     // The zlib stream adds 6 bytes to the deflate data; beyond 2^62 no entry could hold it.
     if (chunk_size == 0 || chunk_size > kMaxChunk || counted_.left > (std::uint64_t{1} << 62))
       return Bad("image data layout out of range");
-    framer_.Start(out_, chunk_size, counted_.left + 6);
+    framer_.Start(*out_, chunk_size, counted_.left + 6);
     adler_ = static_cast<std::uint32_t>(adler32(0, nullptr, 0));
     counted_.out = &framer_;
     st = framer_.Put(head_ + 21, 2);
   }
   if (st.ok()) st = deflater_.Start(params, counted_);
   phase_ = Phase::kInflated;
-  return st.ok() && left_ == 0 ? StreamDone() : st;
+  return st;
+}
+
+// The record is gathered whole (it is bounded) before the model starts on the inflated bytes.
+Status RecipeDecoder::ModelHeadDone() {
+  left_ = Get64(head_ + 1);
+  counted_.left = Get64(head_ + 9);
+  counted_.out = out_;
+  record_need_ = Get32(head_ + 17);
+  if (left_ < kMinRecordInflated || left_ > kModelMaxInflated)
+    return Bad("modelled stream size out of range");
+  if (record_need_ == 0 || record_need_ > kMaxModelRecord)
+    return Bad("deflate record size out of range");
+  record_.clear();
+  phase_ = Phase::kRecord;
+  return {};
 }
 
 Status RecipeDecoder::StreamDone() {
-  Status st = deflater_.Finish();
+  Status st = head_[0] == kRecipeModel ? model_.Finish() : deflater_.Finish();
   if (st.ok() && counted_.left != 0) return Bad("rebuilt deflate stream shorter than recorded");
   if (st.ok() && head_[0] == kRecipePngIdat) {
     std::uint8_t sum[4];
@@ -217,11 +250,12 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
     std::size_t take = 1;
     switch (phase_) {
       case Phase::kTag:
-        if (*data > kRecipePngIdat) return Bad("unknown recipe record");
+        if (*data > kRecipeModel) return Bad("unknown recipe record");
         head_[0] = *data;
         head_have_ = 1;
         head_need_ = *data == kRecipeRaw       ? kRawHeadSize
                      : *data == kRecipeDeflate ? kDeflateHeadSize
+                     : *data == kRecipeModel   ? kModelHeadSize
                                                : kIdatHeadSize;
         phase_ = Phase::kHead;
         break;
@@ -233,13 +267,21 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
         break;
       case Phase::kRaw:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        st = out_.Put(data, take);
+        st = out_->Put(data, take);
         left_ -= take;
         if (left_ == 0) phase_ = Phase::kTag;
         break;
+      case Phase::kRecord:
+        take = std::min(size, record_need_ - record_.size());
+        record_.insert(record_.end(), data, data + take);
+        if (record_.size() == record_need_) {
+          st = model_.Start(record_.data(), record_.size(), left_, counted_);
+          phase_ = Phase::kInflated;
+        }
+        break;
       case Phase::kInflated:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        st = deflater_.Feed(data, take);
+        st = head_[0] == kRecipeModel ? model_.Feed(data, take) : deflater_.Feed(data, take);
         if (head_[0] == kRecipePngIdat)
           adler_ = static_cast<std::uint32_t>(adler32(adler_, data, static_cast<uInt>(take)));
         left_ -= take;

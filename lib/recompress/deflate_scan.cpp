@@ -1,9 +1,11 @@
 #include "lib/recompress/deflate_scan.h"
 
+#include <lzma.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "lib/archive/le_bytes.h"
 
@@ -20,6 +22,21 @@ constexpr int kGiveUpAfter = 8;
 // kept as it is: rebuilding it costs the extractor more than twice as much time per byte saved as
 // other images, and several times as much as archives' streams.
 constexpr std::size_t kMaxImageExpansion = 32;
+
+// What LZMA at a quick preset makes of `data` alone: the inflated bytes' share of the archive, at
+// most (in a solid block beside similar files they take less).
+std::size_t QuickPackedSize(const std::vector<std::uint8_t>& data) {
+  lzma_options_lzma lzma2;
+  lzma_lzma_preset(&lzma2, 1);
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
+  std::vector<std::uint8_t> out(data.size() + data.size() / 8 + 4096);
+  std::size_t out_pos = 0;
+  if (lzma_raw_buffer_encode(filters, nullptr, data.data(), data.size(), out.data(), &out_pos,
+                             out.size()) != LZMA_OK) {
+    return SIZE_MAX;
+  }
+  return out_pos;
+}
 
 unsigned Get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 
@@ -108,17 +125,34 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   const std::size_t size = end - start;
   DeflateParams params = last_;
   const std::uint8_t* deflated = file_.data() + start;
-  const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
+  const bool search = size >= kMinDeflated && inflated_.size() >= kMinRecordInflated &&
+                      (any_ || failures_ < kGiveUpAfter);
   // An archive's streams mostly come from one encoder with one setting: the one that made the
   // last stream is tried first.
-  if (!search || !FindParams(deflated, size, inflated_, params)) {
+  const bool zlib = search && FindParams(deflated, size, inflated_, params);
+  std::optional<ModelledStream> model;
+  if (search && !zlib) {
+    model = ModelDeflateStream(deflated, file_.size() - start);
+    // Kept as it is where the record and the inflated bytes would take more than the stream.
+    if (model && (model->deflated_size != size || model->record.size() > kMaxModelRecord ||
+                  model->record.size() + QuickPackedSize(model->inflated) >= size)) {
+      model.reset();
+    }
+  }
+  if (!zlib && !model) {
     stats_.kept += size;
     ++failures_;
     return true;
   }
   AppendRaw(recipe_, file_.data() + done_, start - done_);
-  AppendDeflate(recipe_, params, inflated_, size);
-  last_ = params;
+  if (zlib) {
+    AppendDeflate(recipe_, params, inflated_, size);
+    last_ = params;
+  } else {
+    AppendModel(recipe_, *model);
+    stats_.modelled += size;
+    stats_.model_record += model->record.size();
+  }
   done_ = end;
   any_ = true;
   stats_.reproduced += size;
@@ -145,7 +179,7 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   // libpng's defaults: level 6, filtered, memory level 8.
   DeflateParams params{6, 8, static_cast<std::uint8_t>(std::max(cinfo + 8, 9u)), Z_FILTERED};
   std::vector<std::uint8_t> record;
-  if (chunk_size != 0 && deflated >= kMinDeflated &&
+  if (chunk_size != 0 && deflated >= kMinDeflated && inflated_.size() >= kMinRecordInflated &&
       FindParams(&zlib[2], deflated, inflated_, params)) {
     IdatLayout layout{{zlib[0], zlib[1]}, chunk_size};
     AppendIdat(record, params, layout, inflated_, deflated);

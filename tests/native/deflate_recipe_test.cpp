@@ -222,7 +222,7 @@ TEST_F(RecipeTest, ContainersComeBackByteForByteWithTheirStreamsRebuilt) {
            Zip({{"stored.txt", ClassLike(5000, 20), 0},
                 {"deflated.txt", ClassLike(7000, 21), 6}}));
   WriteAll(base_ / "in" / "streamed.jar",
-           Zip({{"META-INF/MANIFEST.MF", ClassLike(300, 30), 6, true},
+           Zip({{"META-INF/MANIFEST.MF", ClassLike(700, 30), 6, true},
                 {"a/B.class", ClassLike(20000, 31), 6, true}}));
   WriteAll(base_ / "in" / "extra.jar",
            Zip({{"META-INF/", {}, 0, false, {0xFE, 0xCA, 0, 0}},
@@ -298,6 +298,11 @@ TEST_F(RecipeTest, RecipesThatDoNotGiveTheOriginalBackAreRefused) {
       {"deflated size", changed(params + 12, good[params + 12] ^ 1)},
       {"inflated size", changed(params + 4, good[params + 4] ^ 1)},
       {"unknown record", changed(0, 7)},
+      {"inflated size under a record's floor", [&] {
+         Bytes r = good;
+         Put64(r.data() + params + 4, kMinRecordInflated - 1);
+         return r;
+       }()},
       {"cut short", cut},
       {"record cut short", trailing},
   };
@@ -449,6 +454,47 @@ TEST_F(RecipeTest, DeflateAndImageDataRecordsWithFieldsOutOfRangeAreRefused) {
   }
 }
 
+// Model records changed on purpose or out of range: each is an error, before anything large is
+// allocated, and no file is left.
+TEST_F(RecipeTest, ModelRecordsChangedOrOutOfRangeAreRefused) {
+  WriteAll(base_ / "src" / "a", Program());
+  ASSERT_EQ(std::system(("gzip -n -9 '" + (base_ / "src" / "a").string() + "'").c_str()), 0);
+  const Bytes original = ReadAll(base_ / "src" / "a.gz");
+  DeflateStats stats;
+  const Bytes good = MakeRecipe(original, stats);
+  ASSERT_FALSE(good.empty());
+  const std::size_t at = kRawHeadSize + Get64(good.data() + 1);  // after the gzip header
+  ASSERT_EQ(good[at], kRecipeModel);
+  ASSERT_TRUE(Extract(RecipeArchive(good, original)).ok());
+  const std::size_t record = Get32(good.data() + at + 17);
+  const std::size_t body = at + kModelHeadSize;  // the record's first byte
+  auto changed = [&](std::size_t offset, std::uint64_t value, int bytes) {
+    Bytes r = good;
+    for (int i = 0; i < bytes; ++i) r[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    return r;
+  };
+  Bytes cut = good;
+  cut.resize(body + record / 2);
+  const std::pair<const char*, Bytes> cases[] = {
+      {"a correction changed", changed(body + record - 2, good[body + record - 2] ^ 0x55, 1)},
+      {"the record's version", changed(body, 9, 1)},
+      {"the trailing bits", changed(body + record - 1, good[body + record - 1] ^ 0x80, 1)},
+      {"an inflated byte", changed(body + record + 100, good[body + record + 100] ^ 1, 1)},
+      {"record size 0", changed(at + 17, 0, 4)},
+      {"record size past the limit", changed(at + 17, kMaxModelRecord + 1, 4)},
+      {"record longer than the recipe", changed(at + 17, kMaxModelRecord, 4)},
+      {"inflated size under a record's floor", changed(at + 1, 100, 8)},
+      {"inflated size past the model's", changed(at + 1, 0xFFFFFFFFu, 4)},
+      {"deflated size", changed(at + 9, good[at + 9] ^ 1, 1)},
+      {"recipe cut in the record", cut},
+  };
+  for (const auto& [what, recipe] : cases) {
+    fs::remove_all(base_ / "out");
+    EXPECT_FALSE(Extract(RecipeArchive(recipe, original)).ok()) << what;
+    EXPECT_FALSE(fs::exists(base_ / "out" / "f.bin")) << what;
+  }
+}
+
 TEST_F(RecipeTest, StreamsOfGnuGzipAndInfoZipAndConvertedProgramsComeBack) {
   const fs::path src = base_ / "src";
   WriteAll(src / "a.class", Program());
@@ -475,6 +521,7 @@ TEST_F(RecipeTest, StreamsOfGnuGzipAndInfoZipAndConvertedProgramsComeBack) {
   fs::copy_file("/bin/true", base_ / "in" / "true");  // a program stored converted beside them
   ExpectRoundTrip();
   EXPECT_EQ(summary_.x86_converted, 1u);
-  // zlib makes none of these streams: they are kept as they are.
-  EXPECT_GT(summary_.deflate.kept, 0u);
+  // zlib makes none of these streams: the model rebuilds them.
+  EXPECT_GT(summary_.deflate.modelled, summary_.deflate.reproduced / 2);
+  EXPECT_EQ(summary_.deflate.kept, 0u);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -445,11 +446,19 @@ TEST(Extractor, ARecipeGivingOtherBytesIsAnErrorAndLeavesNoFile) {
     const char* what;
     std::vector<std::uint8_t> recipe;
     std::size_t at;
-  } cases[] = {{"zlib level", {}, 1}, {"IDAT chunk size", {}, 24}, {"zlib strategy", {}, 4}};
+  } cases[] = {{"zlib level", {}, 1}, {"IDAT chunk size", {}, 24}, {"zlib strategy", {}, 4},
+               {"model correction", {}, 0}};
   uha::AppendDeflate(cases[0].recipe, zlib, text, zlib_stream.bytes.size());
   uha::AppendIdat(cases[1].recipe, zlib, uha::IdatLayout{{0x78, 0x9C}, 4096}, text,
                   zlib_stream.bytes.size());
   uha::AppendDeflate(cases[2].recipe, zlib, text, zlib_stream.bytes.size());
+  // The model takes any stream: here zlib's, its record's last correction changed.
+  const std::vector<std::uint8_t> stream(zlib_stream.bytes.begin(), zlib_stream.bytes.end());
+  const std::optional<uha::ModelledStream> modelled =
+      uha::ModelDeflateStream(stream.data(), stream.size());
+  ASSERT_TRUE(modelled.has_value());
+  uha::AppendModel(cases[3].recipe, *modelled);
+  cases[3].at = uha::kModelHeadSize + modelled->record.size() - 2;
   for (Case& c : cases) {
     Collect original;
     uha::RecipeDecoder decoder(original);
