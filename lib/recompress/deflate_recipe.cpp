@@ -185,6 +185,7 @@ void RecipeDecoder::Start(ByteSink& out) {
   out_ = &out;
   phase_ = Phase::kTag;
   record_.clear();
+  sized_ = false;
 }
 
 Status RecipeDecoder::HeadDone() {
@@ -196,6 +197,12 @@ Status RecipeDecoder::HeadDone() {
   if (head_[0] == kRecipeModel) return ModelHeadDone();
   const DeflateParams params{head_[1], head_[2], head_[3], head_[4]};
   if (!ParamsValid(params)) return Bad("deflate settings out of range");
+  if (sized_ && (params.window_bits != file_sizes_.window_bits ||
+                 params.mem_level != file_sizes_.mem_level)) {
+    return Bad("deflate records of one file with different sizes");
+  }
+  file_sizes_ = params;
+  sized_ = true;
   left_ = Get64(head_ + 5);
   if (left_ < kMinRecordInflated) return Bad("deflate stream too short for a record");
   counted_.left = Get64(head_ + 13);

@@ -33,8 +33,10 @@ bool ParamsValid(const DeflateParams& params);
 //            inflated bytes; gives the IDAT chunks of a PNG image (see IdatLayout)
 //   model:   tag 3, u64 inflated size, u64 deflated size, u32 record size, the model's record,
 //            then the inflated bytes
-// A stream record inflates to at least kMinRecordInflated bytes: setting up an engine for a
-// stream must not cost more than the stream, whatever an archive holds.
+// A stream record inflates to at least kMinRecordInflated bytes, and the deflate and png idat
+// records of one file share one window and memory level: setting up an engine for a stream must
+// not cost more than the stream, whatever an archive holds (zlib's state is only reset between
+// records of the same sizes; other sizes make it anew).
 constexpr std::uint8_t kRecipeRaw = 0;
 constexpr std::uint8_t kRecipeDeflate = 1;
 constexpr std::uint8_t kRecipePngIdat = 2;
@@ -132,6 +134,8 @@ class RecipeDecoder : public DecodingSink {
   ModelRebuilder model_;
   std::vector<std::uint8_t> record_;
   std::size_t record_need_ = 0;
+  DeflateParams file_sizes_;  // window and memory level of the file's first zlib record
+  bool sized_ = false;
   std::uint32_t adler_ = 1;  // of the inflated bytes of an IDAT record
   Phase phase_ = Phase::kTag;
   std::uint8_t head_[kIdatHeadSize] = {};

@@ -116,6 +116,7 @@ class RecipeBuilder {
   std::vector<std::uint8_t> recipe_, inflated_;
   std::size_t done_ = 0;  // bytes of the file the recipe covers
   DeflateParams last_;
+  bool sized_ = false;  // a zlib record was made: `last_` holds the file's sizes
   int failures_ = 0;
   bool any_ = false;
 };
@@ -129,7 +130,11 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
                       (any_ || failures_ < kGiveUpAfter);
   // An archive's streams mostly come from one encoder with one setting: the one that made the
   // last stream is tried first.
-  const bool zlib = search && FindParams(deflated, size, inflated_, params);
+  // The zlib records of one file share their sizes (deflate_recipe.h); a stream of other sizes
+  // goes to the model.
+  const bool zlib = search && FindParams(deflated, size, inflated_, params) &&
+                    (!sized_ || (params.window_bits == last_.window_bits &&
+                                 params.mem_level == last_.mem_level));
   std::optional<ModelledStream> model;
   if (search && !zlib) {
     model = ModelDeflateStream(deflated, file_.size() - start);
@@ -148,6 +153,7 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   if (zlib) {
     AppendDeflate(recipe_, params, inflated_, size);
     last_ = params;
+    sized_ = true;
   } else {
     AppendModel(recipe_, *model);
     stats_.modelled += size;

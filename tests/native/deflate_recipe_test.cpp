@@ -286,6 +286,9 @@ TEST_F(RecipeTest, RecipesThatDoNotGiveTheOriginalBackAreRefused) {
   cut.pop_back();
   Bytes trailing = good;
   trailing.push_back(kRecipeDeflate);
+  // A second stream needing a zlib state of other sizes: one file never makes the state anew.
+  Bytes resized = good;
+  AppendDeflate(resized, {6, 9, 15, 0}, Bytes(600, 'a'), 12);
   const std::pair<const char*, Bytes> cases[] = {
       {"other level", changed(params, 1)},
       {"Huffman codes only", changed(params + 3, 2)},
@@ -298,6 +301,7 @@ TEST_F(RecipeTest, RecipesThatDoNotGiveTheOriginalBackAreRefused) {
       {"deflated size", changed(params + 12, good[params + 12] ^ 1)},
       {"inflated size", changed(params + 4, good[params + 4] ^ 1)},
       {"unknown record", changed(0, 7)},
+      {"a record of other sizes", resized},
       {"inflated size under a record's floor", [&] {
          Bytes r = good;
          Put64(r.data() + params + 4, kMinRecordInflated - 1);
