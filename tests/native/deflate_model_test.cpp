@@ -270,12 +270,11 @@ TEST(DeflateModel, HostileRecordsAreRefused) {
     for (; v >= 0x80; v >>= 7) b.push_back(static_cast<std::uint8_t>(v | 0x80));
     b.push_back(static_cast<std::uint8_t>(v));
   };
-  // Head: version 1, the level 6 parameters, size 100, CRC 0, then `blocks` blocks.
+  // Head: version 1, the level 6 parameters spelled out, CRC 0, then `blocks` blocks.
   auto head = [&](std::uint64_t blocks) {
-    Bytes b = {1, 1};
+    Bytes b = {1, 255, 1};
     for (int v : {8, 16, 128, 128, 32506}) varint(b, static_cast<std::uint64_t>(v));
     b.push_back(5);
-    varint(b, 100);
     b.insert(b.end(), 4, 0);
     varint(b, blocks);
     return b;
@@ -295,12 +294,13 @@ TEST(DeflateModel, HostileRecordsAreRefused) {
     std::uint64_t inflated;
   };
   Bytes bad_params = head(1);
-  bad_params[5] = 0x80, bad_params[6] = 0x40;  // chain 8192
+  bad_params[6] = 0x80, bad_params[7] = 0x40;  // nice and chain become one huge number
   Bytes huge_header;
   varint(huge_header, 1u << 30);
   const std::vector<Case> cases = {
       {"empty", {}, 1000},
       {"version 2", {2}, 1000},
+      {"parameter set 11", {1, 11, 0, 0, 0, 0, 1, 2, 0}, 1000},
       {"a parameter out of range", sections(bad_params, {1, 0}, {}, {}), 1000},
       {"no blocks", sections(head(0), {}, {}, {}), 1000},
       {"a billion blocks, one written", sections(head(1000000000), {1, 0}, {}, {}), 1000},
