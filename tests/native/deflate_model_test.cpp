@@ -352,4 +352,17 @@ TEST(DeflateModel, BrokenStreamsAreNotModelled) {
   EXPECT_FALSE(uha::ModelDeflateStream(w.Bytes().data(), w.Bytes().size())) << "match at the start";
 }
 
+// A block longer than the rebuild holds is left as it is: the limit bounds the extractor's memory.
+TEST(DeflateModel, BlocksOverTheTokenLimitAreNotModelled) {
+  for (std::uint32_t tokens : {uha::kModelMaxBlockTokens, uha::kModelMaxBlockTokens + 1}) {
+    uha::deflate::BitWriter w;
+    w.Put(1, 1), w.Put(1, 2);
+    for (std::uint32_t i = 0; i < tokens; ++i) w.Put(0x0c, 8);  // literal 0: 00110000 reversed
+    w.Put(0, 7);
+    if (w.PendingBits()) w.Put(0, 8 - w.PendingBits());
+    EXPECT_EQ(uha::ModelDeflateStream(w.Bytes().data(), w.Bytes().size()).has_value(),
+              tokens == uha::kModelMaxBlockTokens) << tokens;
+  }
+}
+
 }  // namespace
