@@ -59,28 +59,37 @@ bool RecordReader::Section(RecordReader& section) {
 
 void WriteHead(const RecordHead& head, RecordWriter& out) {
   out.Byte(RecordHead::kVersion);
-  const ModelParams& p = head.params;
-  out.Byte(p.lazy_parse);
-  for (std::uint16_t v : {p.good, p.lazy, p.nice, p.chain, p.max_dist}) out.Varint(v);
-  out.Byte(p.flags);
-  out.Varint(head.deflated_size);
+  out.Byte(head.param_set);
+  if (head.param_set == RecordHead::kOwnParams) {
+    const ModelParams& p = head.params;
+    out.Byte(p.lazy_parse);
+    for (std::uint16_t v : {p.good, p.lazy, p.nice, p.chain, p.max_dist}) out.Varint(v);
+    out.Byte(p.flags);
+  }
   for (int i = 0; i < 4; ++i) out.Byte(static_cast<std::uint8_t>(head.crc >> (8 * i)));
   out.Varint(head.block_count);
 }
 
 bool ReadHead(RecordReader& in, RecordHead& head) {
   std::uint8_t version, b;
-  std::uint64_t v[5];
+  if (!in.Byte(version) || version != RecordHead::kVersion || !in.Byte(head.param_set)) return false;
   ModelParams& p = head.params;
-  if (!in.Byte(version) || version != RecordHead::kVersion || !in.Byte(p.lazy_parse)) return false;
-  for (auto& x : v)
-    if (!in.Varint(x, 0xffff)) return false;
-  p.good = static_cast<std::uint16_t>(v[0]);
-  p.lazy = static_cast<std::uint16_t>(v[1]);
-  p.nice = static_cast<std::uint16_t>(v[2]);
-  p.chain = static_cast<std::uint16_t>(v[3]);
-  p.max_dist = static_cast<std::uint16_t>(v[4]);
-  if (!in.Byte(p.flags) || !p.Valid() || !in.Varint(head.deflated_size, ~0ull >> 8)) return false;
+  if (head.param_set < kParamSetCount) {
+    p = ParamSet(head.param_set);
+  } else if (head.param_set == RecordHead::kOwnParams) {
+    std::uint64_t v[5];
+    if (!in.Byte(p.lazy_parse)) return false;
+    for (auto& x : v)
+      if (!in.Varint(x, 0xffff)) return false;
+    p.good = static_cast<std::uint16_t>(v[0]);
+    p.lazy = static_cast<std::uint16_t>(v[1]);
+    p.nice = static_cast<std::uint16_t>(v[2]);
+    p.chain = static_cast<std::uint16_t>(v[3]);
+    p.max_dist = static_cast<std::uint16_t>(v[4]);
+    if (!in.Byte(p.flags) || !p.Valid()) return false;
+  } else {
+    return false;
+  }
   head.crc = 0;
   for (int i = 0; i < 4; ++i) {
     if (!in.Byte(b)) return false;

@@ -42,12 +42,13 @@ class RecordReader {
   const std::uint8_t* m_end = nullptr;
 };
 
-// What precedes the sections: format version, the model's parameters, the stream's size and CRC,
-// the block count.
+// What precedes the sections: format version, the model's parameters (a set's index, or
+// kOwnParams and the fields), the stream's CRC, the block count.
 struct RecordHead {
   static constexpr std::uint8_t kVersion = 1;
+  static constexpr std::uint8_t kOwnParams = 255;
+  std::uint8_t param_set = kOwnParams;
   ModelParams params;
-  std::uint64_t deflated_size = 0;
   std::uint32_t crc = 0;
   std::uint64_t block_count = 0;
 };
@@ -55,13 +56,15 @@ void WriteHead(const RecordHead& head, RecordWriter& out);
 // False when a field is out of range.
 bool ReadHead(RecordReader& in, RecordHead& head);
 
-// How a correction says what the actual token is.
+// How a correction says what the actual token is: one of these, or a match of length
+// `byte - kLengthBias` (3..254).
 enum CorrectionKind : std::uint8_t {
   kActualLiteral = 0,
   kOtherDistance = 1,  // the predicted length
-  kOtherLength = 2,    // the length follows
+  kOtherLength = 2,    // the length - 3 follows in a byte
   kLong258 = 3,        // length 258 written with code 284
 };
+constexpr int kLengthBias = 1;
 
 // CRC-32 (the ISO-HDLC polynomial gzip and zip use), continued from `crc`.
 std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* data, std::size_t size);

@@ -86,15 +86,7 @@ class PrefixDecoder {
 
 class BitWriter {
  public:
-  void Put(std::uint32_t bits, int count) {
-    m_acc |= static_cast<std::uint64_t>(bits) << m_used;
-    m_used += count;
-    while (m_used >= 8) {
-      m_out.push_back(static_cast<std::uint8_t>(m_acc));
-      m_acc >>= 8;
-      m_used -= 8;
-    }
-  }
+  void Put(std::uint32_t bits, int count);
   int PendingBits() const { return m_used; }
   std::vector<std::uint8_t>& Bytes() { return m_out; }
   std::uint64_t BitCount() const { return m_out.size() * 8 + m_used; }

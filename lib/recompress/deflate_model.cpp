@@ -17,20 +17,6 @@ using deflate::ParsedStream;
 using deflate::RecordWriter;
 using deflate::Token;
 
-// The gzip/zlib level table and our two deep sets (docs/recompress.md, "Parameter sets").
-const ModelParams kCandidates[] = {
-    {1, 8, 16, 128, 128, 32506, ModelParams::kTooFar | ModelParams::kNoFirstByte},   // 6
-    {1, 32, 258, 258, 4096, 32506, ModelParams::kTooFar | ModelParams::kNoFirstByte},  // 9
-    {0, 4, 4, 8, 4, 32506, ModelParams::kNoFirstByte},                                 // 1
-    {0, 4, 5, 16, 8, 32506, ModelParams::kNoFirstByte},                                // 2
-    {0, 4, 6, 32, 32, 32506, ModelParams::kNoFirstByte},                               // 3
-    {1, 4, 4, 16, 16, 32506, ModelParams::kTooFar | ModelParams::kNoFirstByte},        // 4
-    {1, 8, 16, 32, 32, 32506, ModelParams::kTooFar | ModelParams::kNoFirstByte},       // 5
-    {1, 8, 32, 128, 256, 32506, ModelParams::kTooFar | ModelParams::kNoFirstByte},     // 7
-    {1, 32, 128, 258, 1024, 32506, ModelParams::kTooFar | ModelParams::kNoFirstByte},  // 8
-    {0, 258, 258, 258, 4096, 32768, 0},                                                // deep greedy
-    {1, 258, 258, 258, 4096, 32768, 0},                                                // deep lazy
-};
 constexpr std::size_t kTrialTokens = 1 << 16;
 
 class Corrector {
@@ -73,9 +59,10 @@ class Corrector {
     const unsigned length = actual.Span();
     if (actual.length == deflate::kLength258Long) {
       m_out.Byte(deflate::kLong258);
-      m_out.Byte(static_cast<std::uint8_t>(length - 3));
     } else if (predicted.length == actual.length) {
       m_out.Byte(deflate::kOtherDistance);
+    } else if (length + deflate::kLengthBias <= 255) {
+      m_out.Byte(static_cast<std::uint8_t>(length + deflate::kLengthBias));
     } else {
       m_out.Byte(deflate::kOtherLength);
       m_out.Byte(static_cast<std::uint8_t>(length - 3));
@@ -146,6 +133,7 @@ class CompareSink : public ByteSink {
     m_at += size;
     return {};
   }
+  bool Complete() const { return m_at == m_size; }
 
  private:
   const std::uint8_t* m_expected;
@@ -160,20 +148,19 @@ std::optional<ModelledStream> ModelDeflateStream(const std::uint8_t* data, std::
   const ParsedStream& s = *parsed;
 
   deflate::TokenModel model;
-  const ModelParams* best = &kCandidates[0];
+  int best = 0;
   std::size_t best_cost = ~std::size_t{0};
-  for (const ModelParams& params : kCandidates) {
+  for (int set = 0; set < deflate::kParamSetCount && best_cost > 0; ++set) {
     RecordWriter trial;
-    Corrector(model, trial).Run(s, params, kTrialTokens);
+    Corrector(model, trial).Run(s, deflate::ParamSet(set), kTrialTokens);
     if (trial.Data().size() < best_cost) {
       best_cost = trial.Data().size();
-      best = &params;
+      best = set;
     }
-    if (best_cost == 0) break;
   }
 
   RecordWriter blocks, headers, corrections;
-  Corrector(model, corrections).Run(s, *best, s.tokens.size());
+  Corrector(model, corrections).Run(s, deflate::ParamSet(best), s.tokens.size());
   std::size_t first_token = 0;
   for (const auto& b : s.blocks) {
     const bool raw = b.kind == BlockKind::Dynamic &&
@@ -190,8 +177,8 @@ std::optional<ModelledStream> ModelDeflateStream(const std::uint8_t* data, std::
   }
 
   deflate::RecordHead head;
-  head.params = *best;
-  head.deflated_size = s.size;
+  head.param_set = static_cast<std::uint8_t>(best);
+  head.params = deflate::ParamSet(best);
   head.crc = deflate::Crc32(0, data, s.size);
   head.block_count = s.blocks.size();
   RecordWriter record;
@@ -210,7 +197,8 @@ std::optional<ModelledStream> ModelDeflateStream(const std::uint8_t* data, std::
   CompareSink check(data, out.deflated_size);
   ModelRebuilder rebuild;
   if (!rebuild.Start(out.record.data(), out.record.size(), out.inflated.size(), check).ok() ||
-      !rebuild.Feed(out.inflated.data(), out.inflated.size()).ok() || !rebuild.Finish().ok())
+      !rebuild.Feed(out.inflated.data(), out.inflated.size()).ok() || !rebuild.Finish().ok() ||
+      !check.Complete())
     return std::nullopt;
   return out;
 }

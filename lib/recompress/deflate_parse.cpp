@@ -5,6 +5,16 @@
 namespace uha {
 namespace deflate {
 
+void BitWriter::Put(std::uint32_t bits, int count) {
+  m_acc |= static_cast<std::uint64_t>(bits) << m_used;
+  m_used += count;
+  while (m_used >= 8) {
+    m_out.push_back(static_cast<std::uint8_t>(m_acc));
+    m_acc >>= 8;
+    m_used -= 8;
+  }
+}
+
 void FixedLengths(std::uint8_t* literal_lengths, std::uint8_t* distance_lengths) {
   for (int i = 0; i < kLiteralCodes; ++i) literal_lengths[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
   for (int i = 0; i < kDistanceCodes; ++i) distance_lengths[i] = 5;

@@ -21,6 +21,19 @@ bool ModelParams::Valid() const {
          max_dist <= kMaxDistance && flags <= 7;
 }
 
+const ModelParams& ParamSet(int index) {
+  constexpr std::uint8_t kGzip = ModelParams::kNoFirstByte, kGzipLazy = kGzip | ModelParams::kTooFar;
+  static const ModelParams kSets[kParamSetCount] = {
+      {1, 8, 16, 128, 128, 32506, kGzipLazy},     {1, 32, 258, 258, 4096, 32506, kGzipLazy},
+      {0, 4, 4, 8, 4, 32506, kGzip},              {0, 4, 5, 16, 8, 32506, kGzip},
+      {0, 4, 6, 32, 32, 32506, kGzip},            {1, 4, 4, 16, 16, 32506, kGzipLazy},
+      {1, 8, 16, 32, 32, 32506, kGzipLazy},       {1, 8, 32, 128, 256, 32506, kGzipLazy},
+      {1, 32, 128, 258, 1024, 32506, kGzipLazy},  {0, 258, 258, 258, 4096, 32768, 0},
+      {1, 258, 258, 258, 4096, 32768, 0},
+  };
+  return kSets[index];
+}
+
 TokenModel::TokenModel() : m_head(kHashSize, 0), m_prev(kMaxDistance, 0) {}
 
 void TokenModel::Start(const ModelParams& params, std::uint32_t total) {

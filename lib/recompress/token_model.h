@@ -24,6 +24,11 @@ struct ModelParams {
 };
 
 constexpr std::uint16_t kMaxChain = 4096;
+
+// The sets tried on every stream, in trial order: gzip/zlib levels 6, 9, 1..5, 7, 8, then the deep
+// greedy and deep lazy sets (docs/recompress.md, "Parameter sets"). A record names one by index.
+constexpr int kParamSetCount = 11;
+const ModelParams& ParamSet(int index);
 // Bytes the model must see past a position before predicting there.
 constexpr std::uint32_t kLookahead = 262;
 
