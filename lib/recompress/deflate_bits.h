@@ -15,6 +15,9 @@ constexpr int kDistanceCodes = 32;  // 30 and 31 likewise
 constexpr int kLengthCodes = 29;
 constexpr std::uint32_t kMaxDistance = 32768;
 constexpr int kEndOfBlock = 256;
+// The order in which a dynamic header lists the code-length code's lengths.
+inline constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
+                                                     11, 4, 12, 3, 13, 2, 14, 1, 15};
 
 // Length 3..258 to its code index 0..28 (code 257 + index) and the extra bits' count.
 inline int LengthIndex(unsigned length) {

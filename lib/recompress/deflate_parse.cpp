@@ -75,7 +75,6 @@ int PrefixDecoder::Decode(BitReader& in) const {
 }
 
 bool ReadDynamicHeader(BitReader& in, std::uint8_t* literal, std::uint8_t* distance) {
-  static const std::uint8_t kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
   std::uint32_t hlit, hdist, hclen;
   if (!in.Bits(5, hlit) || !in.Bits(5, hdist) || !in.Bits(4, hclen)) return false;
   const unsigned nlit = hlit + 257, ndist = hdist + 1;
@@ -84,7 +83,7 @@ bool ReadDynamicHeader(BitReader& in, std::uint8_t* literal, std::uint8_t* dista
   for (unsigned i = 0; i < hclen + 4; ++i) {
     std::uint32_t v;
     if (!in.Bits(3, v)) return false;
-    code_lengths[kOrder[i]] = static_cast<std::uint8_t>(v);
+    code_lengths[kCodeLengthOrder[i]] = static_cast<std::uint8_t>(v);
   }
   PrefixDecoder lengths_code;
   if (!lengths_code.Init(code_lengths, 19)) return false;

@@ -148,7 +148,6 @@ int RunLengthCode(const std::uint8_t* lengths, int count, LengthSymbol* out) {
 }  // namespace
 
 bool WriteDynamicHeader(const std::uint8_t* literal, const std::uint8_t* distance, BitWriter& out) {
-  static const std::uint8_t kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
   static const std::uint8_t kExtraBits[3] = {2, 3, 7};
   int nlit = 286, ndist = 30;
   while (nlit > 257 && literal[nlit - 1] == 0) --nlit;
@@ -163,11 +162,11 @@ bool WriteDynamicHeader(const std::uint8_t* literal, const std::uint8_t* distanc
   std::uint16_t codes[19];
   if (!CanonicalCodes(code_lengths, 19, codes)) return false;
   int hclen = 19;
-  while (hclen > 4 && code_lengths[kOrder[hclen - 1]] == 0) --hclen;
+  while (hclen > 4 && code_lengths[kCodeLengthOrder[hclen - 1]] == 0) --hclen;
   out.Put(static_cast<std::uint32_t>(nlit - 257), 5);
   out.Put(static_cast<std::uint32_t>(ndist - 1), 5);
   out.Put(static_cast<std::uint32_t>(hclen - 4), 4);
-  for (int i = 0; i < hclen; ++i) out.Put(code_lengths[kOrder[i]], 3);
+  for (int i = 0; i < hclen; ++i) out.Put(code_lengths[kCodeLengthOrder[i]], 3);
   for (int i = 0; i < n; ++i) {
     const LengthSymbol s = symbols[i];
     out.Put(codes[s.code], code_lengths[s.code]);
