@@ -14,6 +14,7 @@
 #include "shared/kelvamo_product.h"
 #include "tests/wine/test_files.h"
 #include "tests/wine/unix_links.h"
+#include "lib/archive/uha_format.h"
 #include "lib/archive/windows_upcase.h"
 #include "lib/recompress/deflate_recipe.h"
 
@@ -328,7 +329,7 @@ std::string HandMadeArchive(const std::vector<HandEntry>& files) {
                                 : Le(0, 4) + Le(4096, 4) + Le(files.size(), 4) + Le(0, 4) +
                                       Le(stream.size(), 8) + Le(content.size(), 8) + entries;
   const std::string packed_table = StoredLzma2(table);
-  std::string header = std::string("UHA\2") + Le(0, 4) + Le(files.size(), 4) +
+  std::string header = std::string("UHA") + char(uha::kVersion) + Le(0, 4) + Le(files.size(), 4) +
                        Le(files.empty() ? 0 : 1, 4) + Le(table.size(), 4) + Le(Crc32(table), 4) +
                        Le(40 + packed_table.size() + stream.size(), 8) + Le(packed_table.size(), 4);
   header += Le(Crc32(header), 4);
