@@ -10,7 +10,6 @@
 #include "setup/pages/exit_confirm_dlg.h"
 #include "setup/res/resource.h"
 #include "setup/ui/dialog_keys.h"
-#include "setup/ui/high_contrast.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ const char kFinishCaption[] = "完成(F)";
 }  // namespace
 
 CSetupDlg::CSetupDlg(CWnd* parent)
-    : CDialog(IDD_SETUP_DIALOG, parent),
+    : CRecolouringDialog(IDD_SETUP_DIALOG, parent),
       m_hIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_layout(IDD_SETUP_DIALOG), m_accessibility(IDD_SETUP_DIALOG) {}
 
@@ -164,16 +163,6 @@ void CSetupDlg::OnEscapeKey() {
 
 bool CSetupDlg::PreTranslateMessage(MSG* msg) {
   return PressHintedButton(m_hWnd, *msg, false) || PressFocusedButton(m_hWnd, *msg);
-}
-
-LRESULT CSetupDlg::OnSysColorChange(WPARAM wParam, LPARAM) {
-  RepaintForNewColours(m_hWnd, WM_SYSCOLORCHANGE, wParam);
-  return Default();
-}
-
-LRESULT CSetupDlg::OnSettingChange(WPARAM wParam, LPARAM) {
-  RepaintForNewColours(m_hWnd, WM_SETTINGCHANGE, wParam);
-  return Default();
 }
 
 LRESULT CSetupDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

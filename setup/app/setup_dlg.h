@@ -8,6 +8,7 @@
 #include "setup/res/resource.h"
 #include "setup/ui/dialog_accessibility.h"
 #include "setup/ui/dpi_layout.h"
+#include "setup/ui/recolouring_dialog.h"
 #include "setup/ui/wizard_button.h"
 
 // Posted by the check of the installer's own signature when its verdict is in.
@@ -15,7 +16,7 @@ constexpr UINT kWmSignatureVerdict = WM_APP + 1;
 
 // The wizard: four pages laid over the placeholder rectangle, one visible per step, and the Back,
 // Next and Cancel buttons. Pages reach it as their parent window.
-class CSetupDlg : public CDialog {
+class CSetupDlg : public CRecolouringDialog {
 public:
   explicit CSetupDlg(CWnd* parent = nullptr);
   ~CSetupDlg() override;
@@ -62,17 +63,13 @@ protected:
   void OnEscapeKey();
   LRESULT OnSignatureVerdict(WPARAM wParam, LPARAM lParam);
   // High contrast turned on or off, or the system's colours changed: everything is drawn again.
-  LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
-  LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
 
-  BEGIN_MSG_MAP(CSetupDlg, CDialog)
+  BEGIN_MSG_MAP(CSetupDlg, CRecolouringDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
     ON_MESSAGE(kWmSignatureVerdict, OnSignatureVerdict)
-    ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
-    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
     ON_BN_CLICKED(IDC_NEXT, OnNext)
     ON_BN_CLICKED(IDC_BACK, OnBack)
     ON_BN_CLICKED(IDC_CANCEL_BUTTON, OnCancelButton)

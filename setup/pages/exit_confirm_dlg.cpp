@@ -5,10 +5,9 @@
 #include "setup/engine/rollback.h"
 #include "setup/res/resource.h"
 #include "setup/ui/dialog_keys.h"
-#include "setup/ui/high_contrast.h"
 
 CExitConfirmDlg::CExitConfirmDlg(CWnd* parent)
-    : CDialog(IDD_EXIT_CONFIRM, parent), m_colours(IDD_EXIT_CONFIRM),
+    : CRecolouringDialog(IDD_EXIT_CONFIRM, parent), m_colours(IDD_EXIT_CONFIRM),
       m_layout(IDD_EXIT_CONFIRM, &m_colours), m_accessibility(IDD_EXIT_CONFIRM) {}
 
 CExitConfirmDlg::~CExitConfirmDlg() = default;
@@ -54,16 +53,6 @@ void CExitConfirmDlg::OnNo() { SendMessage(WM_CLOSE); }
 
 bool CExitConfirmDlg::PreTranslateMessage(MSG* msg) {
   return PressHintedButton(m_hWnd, *msg, true) || PressFocusedButton(m_hWnd, *msg);
-}
-
-LRESULT CExitConfirmDlg::OnSysColorChange(WPARAM wParam, LPARAM) {
-  RepaintForNewColours(m_hWnd, WM_SYSCOLORCHANGE, wParam);
-  return Default();
-}
-
-LRESULT CExitConfirmDlg::OnSettingChange(WPARAM wParam, LPARAM) {
-  RepaintForNewColours(m_hWnd, WM_SETTINGCHANGE, wParam);
-  return Default();
 }
 
 HBRUSH CExitConfirmDlg::OnCtlColor(CDC* dc, CWnd* control, UINT kind) {

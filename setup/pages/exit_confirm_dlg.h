@@ -4,12 +4,13 @@
 #include "setup/ui/dialog_accessibility.h"
 #include "setup/ui/dialog_colours.h"
 #include "setup/ui/dpi_layout.h"
+#include "setup/ui/recolouring_dialog.h"
 #include "setup/ui/wizard_button.h"
 
 // The question "quit the installation?", run modally over the wizard. Yes stops the extractor,
 // undoes what the installation start wrote while the wizard is at step 3, and closes the wizard
 // and with it the program; No only closes the question.
-class CExitConfirmDlg : public CDialog {
+class CExitConfirmDlg : public CRecolouringDialog {
 public:
   explicit CExitConfirmDlg(CWnd* parent = nullptr);
   ~CExitConfirmDlg() override;
@@ -27,16 +28,12 @@ protected:
   void OnNo();
   HBRUSH OnCtlColor(CDC* dc, CWnd* control, UINT kind);
   LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
-  LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
-  LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
 
-  BEGIN_MSG_MAP(CExitConfirmDlg, CDialog)
+  BEGIN_MSG_MAP(CExitConfirmDlg, CRecolouringDialog)
     ON_BN_CLICKED(IDC_YES_BUTTON, OnYes)
     ON_BN_CLICKED(IDC_NO_BUTTON, OnNo)
     ON_WM_CTLCOLOR()
     ON_MESSAGE(kWmDpiChanged, OnDpiChanged)
-    ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChange)
-    ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
   END_MSG_MAP()
 
 private:
