@@ -17,7 +17,6 @@ namespace {
 constexpr std::size_t kHeadBytes = 4096;
 // Larger files are not searched for deflate streams: the search holds the file in memory.
 constexpr std::uint64_t kMaxRecipeSource = std::uint64_t{1} << 29;
-constexpr std::uint32_t kTrialPreset = 1;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -70,20 +69,6 @@ Status PrepareRecipe(PackInput& in, DeflateStats& stats) {
   return {};
 }
 
-// LZMA's size for `data` alone at a quick preset: enough to tell which form it prefers.
-std::size_t TrialSize(const std::vector<std::uint8_t>& data) {
-  lzma_options_lzma lzma2;
-  lzma_lzma_preset(&lzma2, kTrialPreset);
-  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
-  std::vector<std::uint8_t> out(data.size() + data.size() / 8 + 4096);
-  std::size_t out_pos = 0;
-  if (lzma_raw_buffer_encode(filters, nullptr, data.data(), data.size(), out.data(), &out_pos,
-                             out.size()) != LZMA_OK) {
-    return SIZE_MAX;
-  }
-  return out_pos;
-}
-
 // Converts x86 code's call targets when that makes the file smaller for LZMA.
 Status PrepareX86(PackInput& in, DeflateStats&) {
   if (in.entry.size > kMaxRecipeSource) return {};
@@ -92,7 +77,7 @@ Status PrepareX86(PackInput& in, DeflateStats&) {
   if (!st.ok()) return st;
   std::vector<std::uint8_t> converted = bytes;
   X86Convert(converted.data(), converted.size(), 0, true);
-  if (TrialSize(converted) >= TrialSize(bytes)) return {};
+  if (QuickPackedSize(converted) >= QuickPackedSize(bytes)) return {};
   in.recipe = std::move(converted);
   in.entry.coding = Coding::kX86;
   in.entry.crc32 = Crc32(bytes.data(), bytes.size());

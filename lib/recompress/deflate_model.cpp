@@ -97,20 +97,8 @@ void CopyBits(const std::uint8_t* data, std::size_t size, std::uint64_t begin, s
 // True when the builder writes exactly the header the block has.
 bool HeaderPredicted(const std::uint8_t* data, std::size_t size, const deflate::ParsedBlock& block,
                      const Token* tokens) {
-  std::uint32_t lit_counts[deflate::kLiteralCodes] = {}, dist_counts[deflate::kDistanceCodes] = {};
-  for (std::uint32_t i = 0; i < block.token_count; ++i) {
-    const Token t = tokens[i];
-    if (!t.IsMatch()) {
-      ++lit_counts[t.distance];
-      continue;
-    }
-    ++lit_counts[257 + (t.length == deflate::kLength258Long ? 27 : deflate::LengthIndex(t.length))];
-    ++dist_counts[deflate::DistanceCode(t.distance)];
-  }
-  ++lit_counts[deflate::kEndOfBlock];
   std::uint8_t lit[deflate::kLiteralCodes] = {}, dist[deflate::kDistanceCodes] = {};
-  deflate::BuildLengths(lit_counts, 286, 15, lit);
-  deflate::BuildLengths(dist_counts, 30, 15, dist);
+  deflate::PredictBlockLengths(tokens, block.token_count, lit, dist);
   deflate::BitWriter predicted;
   if (!deflate::WriteDynamicHeader(lit, dist, predicted)) return false;
   if (predicted.BitCount() != block.header_end - block.header_begin) return false;

@@ -216,18 +216,7 @@ Status RebuildState::WriteBlock() {
       m_bits.Put(v, n);
     }
   } else {
-    std::uint32_t lit_counts[deflate::kLiteralCodes] = {}, dist_counts[deflate::kDistanceCodes] = {};
-    for (const Token& t : m_tokens) {
-      if (!t.IsMatch()) {
-        ++lit_counts[t.distance];
-        continue;
-      }
-      ++lit_counts[257 + (t.length == deflate::kLength258Long ? 27 : deflate::LengthIndex(t.length))];
-      ++dist_counts[deflate::DistanceCode(t.distance)];
-    }
-    ++lit_counts[deflate::kEndOfBlock];
-    deflate::BuildLengths(lit_counts, 286, 15, lit);
-    deflate::BuildLengths(dist_counts, 30, 15, dist);
+    deflate::PredictBlockLengths(m_tokens.data(), m_tokens.size(), lit, dist);
     if (!deflate::WriteDynamicHeader(lit, dist, m_bits)) return Fail("a block's codes are damaged");
   }
   std::uint16_t lit_codes[deflate::kLiteralCodes], dist_codes[deflate::kDistanceCodes];

@@ -23,21 +23,6 @@ constexpr int kGiveUpAfter = 8;
 // other images, and several times as much as archives' streams.
 constexpr std::size_t kMaxImageExpansion = 32;
 
-// What LZMA at a quick preset makes of `data` alone: the inflated bytes' share of the archive, at
-// most (in a solid block beside similar files they take less).
-std::size_t QuickPackedSize(const std::vector<std::uint8_t>& data) {
-  lzma_options_lzma lzma2;
-  lzma_lzma_preset(&lzma2, 1);
-  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
-  std::vector<std::uint8_t> out(data.size() + data.size() / 8 + 4096);
-  std::size_t out_pos = 0;
-  if (lzma_raw_buffer_encode(filters, nullptr, data.data(), data.size(), out.data(), &out_pos,
-                             out.size()) != LZMA_OK) {
-    return SIZE_MAX;
-  }
-  return out_pos;
-}
-
 unsigned Get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 
 // Stops the deflate run at the first byte that differs from the original.
@@ -281,6 +266,19 @@ void ScanPng(const std::vector<std::uint8_t>& f, RecipeBuilder& builder) {
 }
 
 }  // namespace
+
+std::size_t QuickPackedSize(const std::vector<std::uint8_t>& data) {
+  lzma_options_lzma lzma2;
+  lzma_lzma_preset(&lzma2, 1);
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
+  std::vector<std::uint8_t> out(data.size() + data.size() / 8 + 4096);
+  std::size_t out_pos = 0;
+  if (lzma_raw_buffer_encode(filters, nullptr, data.data(), data.size(), out.data(), &out_pos,
+                             out.size()) != LZMA_OK) {
+    return SIZE_MAX;
+  }
+  return out_pos;
+}
 
 bool FindParams(const std::uint8_t* deflated, std::size_t deflated_size,
                 const std::vector<std::uint8_t>& inflated, DeflateParams& params) {

@@ -114,6 +114,23 @@ void BuildLengths(const std::uint32_t* counts, int count, int limit, std::uint8_
   }
 }
 
+void PredictBlockLengths(const Token* tokens, std::size_t count, std::uint8_t* literal,
+                         std::uint8_t* distance) {
+  std::uint32_t literal_counts[kLiteralCodes] = {}, distance_counts[kDistanceCodes] = {};
+  for (std::size_t i = 0; i < count; ++i) {
+    const Token t = tokens[i];
+    if (!t.IsMatch()) {
+      ++literal_counts[t.distance];
+      continue;
+    }
+    ++literal_counts[257 + (t.length == kLength258Long ? 27 : LengthIndex(t.length))];
+    ++distance_counts[DistanceCode(t.distance)];
+  }
+  ++literal_counts[kEndOfBlock];
+  BuildLengths(literal_counts, 286, 15, literal);
+  BuildLengths(distance_counts, 30, 15, distance);
+}
+
 namespace {
 
 // One run-length coded symbol of the header: code-length code 0..18 and its extra bits.
