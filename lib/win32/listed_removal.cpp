@@ -240,6 +240,17 @@ bool ListedFolder::RemoveItself() const {
   return folder.get() && SameFileObject(folder.get(), m_handle) && MarkForDeletion(folder.get());
 }
 
+RemovalLeft RemovePlanned(const ListedFolder& folder, const kelvamo::RemovalPlan& plan) {
+  RemovalLeft left;
+  for (const std::string& name : plan.files) {
+    if (!folder.RemoveFile(ListedName(name))) left.files.push_back(name);
+  }
+  for (const std::string& name : plan.folders) {
+    if (!folder.RemoveFolder(ListedName(name))) left.folders.push_back(name);
+  }
+  return left;
+}
+
 bool SameFileObject(HANDLE a, HANDLE b) {
   BY_HANDLE_FILE_INFORMATION first, second;
   return GetFileInformationByHandle(a, &first) && GetFileInformationByHandle(b, &second) &&

@@ -1,4 +1,8 @@
 #pragma once
+#include <optional>
+#include <string>
+
+#include "setup/engine/registry_records.h"
 #include "setup/framework/afx.h"
 #include "setup/pages/finish_page.h"
 #include "setup/pages/folder_page.h"
@@ -28,6 +32,10 @@ public:
   CFinishPage m_pageFinish;
   HICON m_hIcon;
   CDpiLayout m_layout;  // the frame's controls at the DPI of its window
+  // The release this setup.exe installs, and the installation registered when it started: the
+  // folder page proposes that one's folder, and the installation replaces it.
+  std::string m_strVersion;
+  std::optional<RegisteredInstallation> m_installed;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;

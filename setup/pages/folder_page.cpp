@@ -22,7 +22,7 @@ void CFolderPage::DoDataExchange(CDataExchange* dx) { DDX_Text(dx, IDC_FOLDER_ED
 bool CFolderPage::OnInitDialog() {
   CDialog::OnInitDialog();
   m_layout.Apply(this, WindowDpi(m_hWnd));
-  m_strInstallDir = kDefaultFolder;
+  m_strInstallDir = m_strInstalledDir.IsEmpty() ? CString(kDefaultFolder) : m_strInstalledDir;
   UpdateData(false);
   return true;
 }

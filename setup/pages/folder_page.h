@@ -14,6 +14,9 @@ public:
   CDialogColours m_colours;  // white brush and fonts of this page
   CDpiLayout m_layout;       // where its controls sit at the DPI of its window
   CString m_strInstallDir;
+  // The folder of the installation already registered, proposed instead of the default when it
+  // is not empty: an upgrade goes where the version it replaces is.
+  CString m_strInstalledDir;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;

@@ -1,0 +1,67 @@
+// How setup.exe orders the version it carries against the one the uninstall entry registers.
+#include <gtest/gtest.h>
+
+#include "setup/engine/version_order.h"
+
+using kelvamo::ClassifyInstall;
+using kelvamo::CompareVersions;
+using kelvamo::InstallKind;
+
+TEST(VersionOrder, ReleasesFollowEachOther) {
+  // Each pair: the first comes before the second.
+  const struct {
+    const char* earlier;
+    const char* later;
+  } cases[] = {
+      {"1.0.0", "1.0.0513 beta"},           // the entry of the design-era installer
+      {"1.0.0513 beta", "1.0.0620 beta"},   // a later day
+      {"1.0.0620 beta", "1.1.0101 beta"},   // minor before the day
+      {"1.9.0101", "1.10.0101"},            // numbers, not text
+      {"1.0.0513 beta", "1.0.0513"},        // the stage before the release
+      {"1.0.0513 alpha", "1.0.0513 beta"},
+      {"1.0.0513 beta2", "1.0.0513 beta10"},
+      {"1.0.0513 beta", "1.0.0513 RC1"},
+      {"1.0.0513 beta", "2.0.0101"},
+      {"1.0", "1.0.0.1"},                   // a missing part is 0
+      {"1.99999999999999999999999", "2"},   // too long for 64 bits, still below the next major
+  };
+  for (const auto& c : cases) {
+    EXPECT_LT(CompareVersions(c.earlier, c.later), 0) << c.earlier << " / " << c.later;
+    EXPECT_GT(CompareVersions(c.later, c.earlier), 0) << c.later << " / " << c.earlier;
+  }
+}
+
+TEST(VersionOrder, SpellingsOfOneVersionAreEqual) {
+  const struct {
+    const char* a;
+    const char* b;
+  } cases[] = {
+      {"1.0.0513 beta", "1.0.0513 beta"},
+      {"1.0.0513 beta", "1.0.0513 BETA"},
+      {"1.0.0513 beta", "1.0.513-beta"},
+      {"1.0", "1.0.0"},
+      {"2.0.0101", "2.0.0101"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CompareVersions(c.a, c.b), 0) << c.a << " / " << c.b;
+}
+
+TEST(VersionOrder, TheRegisteredVersionDecidesTheKindOfInstallation) {
+  const struct {
+    std::optional<std::string> installed;
+    InstallKind kind;
+  } cases[] = {
+      {std::nullopt, InstallKind::kFirst},
+      {"1.0.0513 beta", InstallKind::kRepair},
+      {"1.0.0", InstallKind::kUpgrade},
+      {"1.0.0513 alpha", InstallKind::kUpgrade},
+      {"1.0.0513", InstallKind::kDowngrade},
+      {"2.0.0101", InstallKind::kDowngrade},
+      // An entry without a readable version is replaced, never a reason to refuse.
+      {"", InstallKind::kUpgrade},
+      {"unknown", InstallKind::kUpgrade},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ClassifyInstall("1.0.0513 beta", c.installed), c.kind)
+        << c.installed.value_or("<none>");
+  }
+}
