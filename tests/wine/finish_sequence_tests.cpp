@@ -67,6 +67,7 @@ class FinishSequence : public testing::Test {
  protected:
   void SetUp() override {
     CoInitialize(nullptr);
+    ForgetRegisteredInstallation();
     RemoveEveryShortcut();
     EndApplication();
   }
