@@ -542,27 +542,20 @@ void ExpectVersionTexts(const WizardDriver& setup, const char* version) {
 
 // The version record of a program: the four numbers and the "FileVersion" text.
 std::string FileVersion(const std::wstring& path) {
-  std::vector<char> record(GetFileVersionInfoSizeW(path.c_str(), nullptr));
-  if (record.empty() || !GetFileVersionInfoW(path.c_str(), 0, record.size(), record.data())) {
-    return "<no version record>";
-  }
+  std::vector<char> record(GetFileVersionInfoSizeW(path.c_str(), nullptr) + 1);
   VS_FIXEDFILEINFO* fixed = nullptr;
   wchar_t* text = nullptr;
   UINT size = 0;
-  if (!VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) ||
+  if (!GetFileVersionInfoW(path.c_str(), 0, record.size(), record.data()) ||
+      !VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) ||
       !VerQueryValueW(record.data(), L"\\StringFileInfo\\080404b0\\FileVersion",
                       reinterpret_cast<void**>(&text), &size)) {
-    return "<incomplete version record>";
+    return "<no version record>";
   }
   return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
          std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
          std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
          std::to_string(LOWORD(fixed->dwFileVersionLS)) + " \"" + Narrow(text) + '"';
-}
-
-std::string Value(const char* name) {
-  const std::string bytes = RegistryBytes(kUninstallKey, name);
-  return bytes.empty() || bytes.back() != '\0' ? bytes : bytes.substr(0, bytes.size() - 1);
 }
 
 }  // namespace
@@ -584,7 +577,7 @@ TEST_F(Uninstall, EachVersionNamesItselfInItsTextsItsVersionRecordAndItsEntry) {
                          ExpectVersionTexts(setup, KELVAMO_UPGRADE_VERSION);
                        }),
             -1);
-  EXPECT_EQ(Value("DisplayVersion"), KELVAMO_UPGRADE_VERSION);
+  EXPECT_EQ(EntryValue(L"DisplayVersion"), WideAscii(KELVAMO_UPGRADE_VERSION));
   RemoveSilently(folder);
 }
 
@@ -637,8 +630,8 @@ TEST_F(Uninstall, AnUpgradeIntoAnotherFolderLeavesOneInstallationAndAnOlderOneIs
   EXPECT_EQ(ReadFileText(mine), "mine");
   for (const std::string& link : kLinks) EXPECT_FALSE(Exists(link)) << link;
   EXPECT_TRUE(Exists(now + kInstalledListFile));
-  EXPECT_EQ(Value("InstallLocation"), now);
-  EXPECT_EQ(Value("DisplayVersion"), KELVAMO_UPGRADE_VERSION);
+  EXPECT_EQ(EntryValue(L"InstallLocation"), Wide(now));
+  EXPECT_EQ(EntryValue(L"DisplayVersion"), WideAscii(KELVAMO_UPGRADE_VERSION));
 
   WizardDriver older;
   ASSERT_TRUE(older.Launch());
@@ -649,7 +642,7 @@ TEST_F(Uninstall, AnUpgradeIntoAnotherFolderLeavesOneInstallationAndAnOlderOneIs
   EXPECT_TRUE(Contains(text, WideAscii(KELVAMO_BUILD_VERSION))) << Narrow(text);
   WizardDriver::Click(box, IDOK);
   EXPECT_EQ(older.WaitForExit(10000), 2u);
-  EXPECT_EQ(Value("DisplayVersion"), KELVAMO_UPGRADE_VERSION);
+  EXPECT_EQ(EntryValue(L"DisplayVersion"), WideAscii(KELVAMO_UPGRADE_VERSION));
   EXPECT_EQ(RegistryBytes(kAppKey, "Path"), now + '\0');
 
   RemoveSilently(now);
