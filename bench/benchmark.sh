@@ -6,7 +6,8 @@
 # takes several minutes.
 #   bench/benchmark.sh [TREE]   (without TREE, one of about 77 MB is assembled under build/bench)
 # BASELINE_UHAPACK=path adds a row for another uhapack build (an earlier version, say) on the same
-# tree, so extraction times compare within one run.
+# tree, so extraction times compare within one run. OTHER_CORE_BUSY=1 keeps one core busy with a
+# spinning shell while extraction times are measured.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
 
@@ -105,6 +106,9 @@ measure() {
 }
 
 tarball() { tar -C "$TREE" --sort=name -cf - .; }
+busy_pid=
+stop_busy() { [ -z "$busy_pid" ] || kill "$busy_pid" 2>/dev/null || true; }
+trap stop_busy EXIT
 rm -f "$WORK"/archive.*
 read -r pack_seconds pack_peak < <(/usr/bin/time -f '%e %M' -o /dev/stdout \
   "$UHAPACK" c "$WORK/archive.uha" "$TREE" | tee "$WORK/pack.log" | tail -n 1)
@@ -128,6 +132,11 @@ rows+=("xz --x86 -9e (tar):archive.x86.tar.xz:xz -d -T1 -c '$WORK/archive.x86.ta
        "zstd -19 --long=27 (tar):archive.tar.zst:zstd -q -d --long=27 -c '$WORK/archive.tar.zst' | tar -C '$WORK/out' -xf -")
 
 seven=$(stat -c %s "$WORK/archive.7z")
+if [ "${OTHER_CORE_BUSY:-0}" = 1 ]; then
+  sh -c 'while :; do :; done' &
+  busy_pid=$!
+  echo "extraction measured with one core kept busy"
+fi
 read -r ours_x ours_peak < <(measure "${rows[0]#*:*:}")
 xz_x=
 printf '%-26s %10s %7s %8s %9s %10s %9s\n' method bytes "% orig" vs-7z extract-s vs-ours peak-MiB
@@ -148,9 +157,9 @@ echo "${packed#*: }"
 ours=$(stat -c %s "$WORK/archive.uha")
 awk -v s="$ours" -v z="$seven" -v x="$ours_x" -v xz="$xz_x" -v p="$pack_seconds" \
     -v sp="$seven_seconds" -v pp="$pack_peak" -v dp="$ours_peak" 'BEGIN {
-  printf "size %.4f x 7z -mx9 (target 0.85): %s\n", s / z, (s <= 0.85 * z) ? "met" : "MISSED"
+  printf "size %.4f x 7z -mx9 (target 0.84): %s\n", s / z, (s <= 0.84 * z) ? "met" : "MISSED"
   printf "extraction %.2f x xz (target 1.0): %s\n", x / xz, (x <= xz) ? "met" : "MISSED"
-  printf "packing %.2f x 7z (target 4): %s\n", p / sp, (p <= 4 * sp) ? "met" : "MISSED"
+  printf "packing %.2f x 7z (target 3): %s\n", p / sp, (p <= 3 * sp) ? "met" : "MISSED"
   printf "packer peak %.0f MiB (target 1024): %s\n", pp / 1024, (pp <= 1048576) ? "met" : "MISSED"
   printf "decoder peak %.1f MiB (target 64): %s\n", dp / 1024, (dp <= 65536) ? "met" : "MISSED"
 }' 

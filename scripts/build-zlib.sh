@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds a static zlib from Debian's zlib source package for one target: native, i686 or x86_64
-# (the latter two for mingw). The packer and the extractor must deflate byte for byte alike, so
-# every build links this one source rather than whatever zlib a toolchain carries.
+# (the latter two for mingw), compiled as it ships, nothing patched. The packer and the extractor
+# must deflate byte for byte alike, so every build links this one source rather than whatever zlib
+# a toolchain carries.
 # The result lands in $BUILD_DIR/zlib-ARCH/{include,lib}; a second run of the same recipe returns
 # at once.
 set -euo pipefail
@@ -16,8 +17,8 @@ case $ARCH in
   *) echo "build-zlib.sh: unknown target $ARCH" >&2; exit 2 ;;
 esac
 PREFIX=$BUILD_DIR/zlib-$ARCH
-# Built again whenever this script or the match search changes.
-STAMP=$(cat "$0" "$ROOT/lib/zlib_match/longest_match.c" | sha256sum | cut -d' ' -f1)
+# Built again whenever this script changes.
+STAMP=$(sha256sum "$0" | cut -d' ' -f1)
 if [ -f "$PREFIX/lib/libz.a" ] && [ -f "$PREFIX/include/zlib.h" ] &&
   [ "$(cat "$PREFIX/stamp" 2>/dev/null)" = "$STAMP" ]; then
   exit 0
@@ -35,21 +36,9 @@ if ! (cd "$WORK" && apt-get source zlib=1:1.2.13.dfsg-1 >"$WORK/apt.log" 2>&1); 
 fi
 src=$(find "$WORK" -mindepth 1 -maxdepth 1 -type d -name 'zlib-*' | head -n 1)
 
-# deflate calls the project's match search (lib/zlib_match), which returns what zlib's own does,
-# eight bytes at a time: images with large even areas are rebuilt about twice as fast.
-calls=$(grep -c 'longest_match (s, hash_head)' "$src/deflate.c" || true)
-if [ "$calls" != 2 ]; then
-  echo "build-zlib.sh: deflate.c does not call longest_match as expected" >&2
-  exit 1
-fi
-sed -i -e 's/longest_match (s, hash_head)/kelvamo_longest_match(s, hash_head)/' \
-  -e '0,/#include "deflate.h"/s//#include "deflate.h"\nuInt kelvamo_longest_match(deflate_state *s, IPos cur_match);/' \
-  "$src/deflate.c"
-cp "$ROOT/lib/zlib_match/longest_match.c" "$src/kelvamo_match.c"
-
 # Only the stream code (no gz* file layer), sections split for --gc-sections.
 objs=()
-for f in adler32 crc32 deflate inflate inffast inftrees trees zutil kelvamo_match; do
+for f in adler32 crc32 deflate inflate inffast inftrees trees zutil; do
   "$CC" -c $OPT -fPIC -ffunction-sections -fdata-sections -I"$src" \
     "$src/$f.c" -o "$WORK/$f.o"
   objs+=("$WORK/$f.o")

@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev
   wine wine32:i386 wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
   p7zip-full zstd dpkg-dev time
+  zip zopfli libdeflate-tools
   libz-mingw-w64-dev python3
   osslsigncode openssl
 )

@@ -79,13 +79,14 @@ int Pack(int argc, char** argv) {
   if (st.ok()) {
     const uha::DeflateStats& d = summary.deflate;
     std::printf("%s: %llu bytes from %llu; deflate streams: %llu bytes rebuilt (from %llu"
-                " inflated; %llu by the GNU engine, %llu of PNG), %llu bytes kept (%llu of PNG);"
+                " inflated; %llu by the model with %llu bytes of records, %llu of PNG), %llu bytes kept (%llu of PNG);"
                 " %u of %u x86 files"
                 " converted; extracting needs %u MiB of dictionary\n",
                 argv[i], static_cast<unsigned long long>(summary.archive_size),
                 static_cast<unsigned long long>(summary.unpacked_size),
                 static_cast<unsigned long long>(d.reproduced),
-                static_cast<unsigned long long>(d.inflated), static_cast<unsigned long long>(d.gnu), static_cast<unsigned long long>(d.png),
+                static_cast<unsigned long long>(d.inflated), static_cast<unsigned long long>(d.modelled),
+                static_cast<unsigned long long>(d.model_record), static_cast<unsigned long long>(d.png),
                 static_cast<unsigned long long>(d.kept),
                 static_cast<unsigned long long>(d.png_kept),
                 summary.x86_converted, summary.x86_files,

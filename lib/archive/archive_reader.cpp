@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <optional>
 #include <vector>
 
-#include "lib/archive/deflate_recipe.h"
 #include "lib/archive/second_thread.h"
-#include "lib/archive/x86_filter.h"
+#include "lib/recompress/deflate_recipe.h"
+#include "lib/recompress/x86_filter.h"
 
 namespace uha {
 namespace {
@@ -27,21 +26,32 @@ Status ReadExactly(ByteSource& source, std::uint8_t* out, std::size_t size) {
   return {};
 }
 
-// The file being written: counts and checks what reaches the sink.
+// The file being written: counts and checks what reaches the sink, and gathers small pieces (a
+// rebuilt stream comes out a few bytes at a time) into writes of up to kChunk bytes.
 class FileOutput : public ByteSink {
  public:
-  explicit FileOutput(ExtractSink& sink) : sink_(sink) {}
+  explicit FileOutput(ExtractSink& sink) : sink_(sink) { buf_.reserve(kChunk); }
   void Begin(std::uint64_t size) {
     left_ = size;
     crc_ = 0;
+    buf_.clear();
   }
   Status Put(const std::uint8_t* data, std::size_t size) override {
     if (size > left_) return Status::Fail("damaged archive: rebuilt file longer than its entry");
-    Status st = sink_.Write(data, size);
-    if (!st.ok()) return st;
     crc_ = Crc32(data, size, crc_);
     left_ -= size;
+    if (buf_.size() + size > kChunk) {
+      Status st = Flush();
+      if (!st.ok()) return st;
+      if (size >= kChunk) return sink_.Write(data, size);
+    }
+    buf_.insert(buf_.end(), data, data + size);
     return {};
+  }
+  Status Flush() {
+    Status st = buf_.empty() ? Status{} : sink_.Write(buf_.data(), buf_.size());
+    buf_.clear();
+    return st;
   }
   bool complete() const { return left_ == 0; }
   std::uint32_t crc() const { return crc_; }
@@ -50,7 +60,43 @@ class FileOutput : public ByteSink {
   ExtractSink& sink_;
   std::uint64_t left_ = 0;
   std::uint32_t crc_ = 0;
+  std::vector<std::uint8_t> buf_;
 };
+
+// What a lane keeps from block to block: the file output and a decoder of each coding, so that
+// no file and no record sets an engine up again.
+struct LaneTools {
+  explicit LaneTools(ExtractSink& sink) : sink(sink), out(sink) {}
+  DecodingSink* DecoderFor(Coding coding) {
+    return coding == Coding::kDeflateRecipe ? static_cast<DecodingSink*>(&recipe)
+           : coding == Coding::kX86         ? &x86
+                                            : nullptr;
+  }
+  ExtractSink& sink;
+  FileOutput out;
+  RecipeDecoder recipe;
+  X86Decoder x86;
+};
+
+// A dictionary larger than the block's data is never used: it is not allocated.
+std::uint32_t DecoderDictSize(const Block& block) {
+  return static_cast<std::uint32_t>(std::max<std::uint64_t>(
+      kMinDictSize, std::min<std::uint64_t>(block.dict_size, block.unpacked_size)));
+}
+
+bool TwoLanesFit(const std::vector<Block>& blocks) {
+  std::uint64_t largest = 0, second = 0;
+  for (const Block& b : blocks) {
+    const std::uint64_t dict = DecoderDictSize(b);
+    if (dict > largest) {
+      second = largest;
+      largest = dict;
+    } else {
+      second = std::max(second, dict);
+    }
+  }
+  return largest + second <= kTwoLaneDictBudget;
+}
 
 // What the lanes of one extraction share: bytes done so far (all blocks) and whether to stop.
 struct Shared {
@@ -63,8 +109,9 @@ struct Shared {
 // back into the original bytes on the way.
 class BlockExtractor {
  public:
-  BlockExtractor(ByteSource& source, ExtractSink& sink, ExtractProgress& progress, Shared& shared)
-      : source_(source), sink_(sink), progress_(progress), shared_(shared), out_(sink) {}
+  BlockExtractor(ByteSource& source, LaneTools& tools, ExtractProgress& progress, Shared& shared)
+      : source_(source), sink_(tools.sink), progress_(progress), shared_(shared), tools_(tools),
+        out_(tools.out) {}
   ~BlockExtractor() { lzma_end(&stream_); }
 
   Status Run(const Block& block, const Entry* files);
@@ -79,22 +126,21 @@ class BlockExtractor {
   ExtractSink& sink_;
   ExtractProgress& progress_;
   Shared& shared_;
+  LaneTools& tools_;
   lzma_stream stream_ = LZMA_STREAM_INIT;
   const Entry* files_ = nullptr;
   std::size_t file_count_ = 0;
   std::size_t current_ = 0;      // index of the file being written
   std::uint64_t remaining_ = 0;  // stored bytes still due to that file
-  FileOutput out_;
-  std::optional<RecipeDecoder> recipe_;
-  std::optional<X86Decoder> x86_;
+  FileOutput& out_;
+  DecodingSink* decoder_ = nullptr;  // of the current file's coding; none when stored as it is
   bool open_ = false;
 };
 
 Status BlockExtractor::Start(const Block& block) {
   lzma_options_lzma lzma2 = {};
   // A dictionary larger than the block's data is never used: don't allocate it.
-  lzma2.dict_size = static_cast<std::uint32_t>(std::max<std::uint64_t>(
-      kMinDictSize, std::min<std::uint64_t>(block.dict_size, block.unpacked_size)));
+  lzma2.dict_size = DecoderDictSize(block);
   lzma_filter filters[3];
   std::size_t n = 0;
   if (block.filter == Filter::kX86Lzma2) filters[n++] = {LZMA_FILTER_X86, nullptr};
@@ -115,8 +161,8 @@ Status BlockExtractor::OpenNext() {
     open_ = true;
     remaining_ = e.stored_size;
     out_.Begin(e.size);
-    if (e.coding == Coding::kDeflateRecipe) recipe_.emplace(out_);
-    if (e.coding == Coding::kX86 && !x86_) x86_.emplace(out_);
+    decoder_ = tools_.DecoderFor(e.coding);
+    if (decoder_) decoder_->Start(out_);
     if (remaining_ > 0) return {};
     st = FinishCurrent();
     if (!st.ok()) return st;
@@ -126,20 +172,17 @@ Status BlockExtractor::OpenNext() {
 
 Status BlockExtractor::FinishCurrent() {
   const Entry& e = files_[current_];
-  if (e.coding == Coding::kX86) {
-    Status st = x86_->End();
+  if (decoder_) {
+    Status st = decoder_->End();
     if (!st.ok()) return st;
   }
-  if (recipe_) {
-    Status st = recipe_->End();
-    recipe_.reset();
-    if (!st.ok()) return st;
-    if (!out_.complete() || out_.crc() != e.crc32)
-      return Status::Fail("rebuilt file differs from the original: " + e.name);
+  if (!out_.complete() || out_.crc() != e.crc32) {
+    return Status::Fail(e.coding == Coding::kDeflateRecipe
+                            ? "rebuilt file differs from the original: " + e.name
+                            : "damaged archive: checksum mismatch in " + e.name);
   }
-  if (!out_.complete() || out_.crc() != e.crc32)
-    return Status::Fail("damaged archive: checksum mismatch in " + e.name);
-  Status st = sink_.EndFile(e);
+  Status st = out_.Flush();
+  if (st.ok()) st = sink_.EndFile(e);
   if (!st.ok()) return st;
   open_ = false;
   ++current_;
@@ -150,10 +193,7 @@ Status BlockExtractor::Deliver(const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     if (current_ >= file_count_) return Status::Fail("damaged archive: more data than its entries");
     const std::size_t take = remaining_ < size ? static_cast<std::size_t>(remaining_) : size;
-    const Coding coding = files_[current_].coding;
-    Status st = coding == Coding::kDeflateRecipe ? recipe_->Put(data, take)
-                : coding == Coding::kX86         ? x86_->Put(data, take)
-                                                 : out_.Put(data, take);
+    Status st = decoder_ ? decoder_->Put(data, take) : out_.Put(data, take);
     if (!st.ok()) return st;
     data += take;
     size -= take;
@@ -246,13 +286,14 @@ class LaneWork {
 
   Status Run(ByteSource& source, ExtractSink& sink, ExtractProgress& progress) {
     Status st;
+    LaneTools tools(sink);
     for (std::size_t i = next_++; st.ok() && i < offsets_.size(); i = next_++) {
       if (shared_.stop) break;
       if (!source.Seek(offsets_[i])) {
         st = Status::Fail("cannot read the archive");
         break;
       }
-      BlockExtractor extractor(source, sink, progress, shared_);
+      BlockExtractor extractor(source, tools, progress, shared_);
       st = extractor.Run(table_.blocks[i], table_.entries.data() + first_files_[i]);
     }
     if (!st.ok()) Fail(st);
@@ -326,14 +367,16 @@ Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& pr
     if (!st.ok()) return st;
     ++first_file;
   }
-  // Two lanes need two readers that can go to any block; otherwise one reads on from here.
-  if (second != nullptr && table.blocks.size() > 1 && second->source.Seek(data_start) &&
-      source.Seek(data_start)) {
+  // Two lanes need two readers that can go to any block and room for any two dictionaries at
+  // once; otherwise one reads on from here.
+  if (second != nullptr && table.blocks.size() > 1 && TwoLanesFit(table.blocks) &&
+      second->source.Seek(data_start) && source.Seek(data_start)) {
     LaneWork work(table, first_file, data_start, shared);
     return ExtractInLanes(source, sink, progress, *second, work, shared);
   }
+  LaneTools tools(sink);
   for (std::size_t i = 0; i < table.blocks.size(); ++i) {
-    BlockExtractor extractor(source, sink, progress, shared);
+    BlockExtractor extractor(source, tools, progress, shared);
     st = extractor.Run(table.blocks[i], table.entries.data() + first_file);
     if (!st.ok()) return st;
     first_file += table.blocks[i].entry_count;

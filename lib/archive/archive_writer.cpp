@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "lib/archive/entry_name.h"
-#include "lib/archive/x86_filter.h"
+#include "lib/recompress/x86_filter.h"
 
 namespace uha {
 namespace {
@@ -129,7 +129,7 @@ Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& 
 std::uint32_t DictSizeFor(std::uint64_t unpacked, std::uint32_t preset_dict) {
   // The extractor decodes two blocks at once: two of these keep its whole process (dictionaries,
   // decoder and deflate state, buffers, runtime) within 64 MiB.
-  constexpr std::uint64_t kMaxPackDict = 26u << 20;
+  constexpr std::uint64_t kMaxPackDict = kTwoLaneDictBudget / 2;
   const std::uint64_t wanted = std::min<std::uint64_t>({unpacked, preset_dict, kMaxPackDict});
   return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(wanted, kMinDictSize, kMaxDictSize));
 }

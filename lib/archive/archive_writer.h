@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "lib/archive/deflate_scan.h"
 #include "lib/archive/uha_format.h"
+#include "lib/recompress/deflate_scan.h"
 
 namespace uha {
 

@@ -11,15 +11,18 @@
 
 namespace uha {
 
-constexpr std::uint8_t kVersion = 2;
+constexpr std::uint8_t kVersion = 3;
 constexpr std::size_t kHeaderSize = 40;
 constexpr std::size_t kBlockRecordSize = 32;
 constexpr std::size_t kEntryFixedSize = 36;
 constexpr std::size_t kMaxNameBytes = 1024;
 constexpr std::uint32_t kMaxTableSize = 16u << 20;  // some 150,000 entries
 constexpr std::uint32_t kMinDictSize = 4096;
-// Bounds the decoder's memory: the dictionary is nearly all of it.
-constexpr std::uint32_t kMaxDictSize = 128u << 20;
+// The extractor's memory is nearly all dictionaries: one lane holds one, two lanes two. Besides
+// them each lane holds at most about 8 MiB (a rebuilt block's tokens and its record, zlib's state,
+// buffers), and the process a few MiB more; all of it stays within 64 MiB.
+constexpr std::uint32_t kMaxDictSize = 48u << 20;
+constexpr std::uint64_t kTwoLaneDictBudget = 46u << 20;
 
 enum class Filter : std::uint8_t { kLzma2 = 0, kX86Lzma2 = 1 };
 enum class EntryKind : std::uint8_t { kFile = 0, kDirectory = 1 };

@@ -7,8 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "lib/archive/deflate_recipe.h"
 #include "lib/archive/memory_source.h"
+#include "lib/archive/uha_format.h"
+#include "lib/recompress/deflate_recipe.h"
 #include "uhapack/posix_sink.h"
 
 namespace {

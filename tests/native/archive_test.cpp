@@ -239,6 +239,23 @@ TEST_F(ArchiveTest, TwoLanesWriteWhatOneWritesAndStopAtTheFirstFault) {
   }
   EXPECT_EQ(Files(base_ / "in"), Files(base_ / "out"));
 
+  // Two blocks whose dictionaries would not fit in memory together are decoded one after the
+  // other by the first lane (here they declare more data than they hold, which then fails).
+  const std::vector<std::uint8_t> wide = Retable(good, [](Table& t) {
+    std::size_t last = t.entries.size();
+    for (std::size_t b = t.blocks.size(); b-- > 0;) {
+      Entry& e = t.entries[last - 1];
+      e.size = e.stored_size = e.size + (40u << 20);
+      t.blocks[b].unpacked_size += 40u << 20;
+      t.blocks[b].dict_size = 40u << 20;
+      last -= t.blocks[b].entry_count;
+    }
+  });
+  fs::remove_all(base_ / "out");
+  fs::create_directories(base_ / "out");
+  EXPECT_FALSE(Extract(wide).ok());
+  EXPECT_EQ(second_progress_.entries, 0);
+
   // Damage in the second block, decoded beside the first: its error is the one reported, and no
   // file of either lane is left half-written.
   Header h;
@@ -347,6 +364,8 @@ TEST_F(ArchiveTest, DamagedArchivesFailAndLeaveNoPartialFiles) {
   cases.push_back({"checksum", Retable(good, [](Table& t) { t.entries[1].crc32 ^= 1; })});
   cases.push_back(
       {"huge dictionary", Retable(good, [](Table& t) { t.blocks[0].dict_size = 0xFFFFFFFF; })});
+  cases.push_back({"dictionary past 48 MiB",
+                   Retable(good, [](Table& t) { t.blocks[0].dict_size = (48u << 20) + 1; })});
   cases.push_back({"sizes overflow", Retable(good, [](Table& t) {
                      t.entries[0].size = t.entries[0].stored_size = UINT64_MAX;
                      t.blocks[0].unpacked_size = t.entries[1].size - 1;

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <random>
 
-#include "lib/archive/x86_filter.h"
+#include "lib/recompress/x86_filter.h"
 
 using Bytes = std::vector<std::uint8_t>;
 

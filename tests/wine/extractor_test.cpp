@@ -7,14 +7,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "shared/kelvamo_product.h"
 #include "tests/wine/test_files.h"
 #include "tests/wine/unix_links.h"
-#include "lib/archive/deflate_recipe.h"
+#include "lib/archive/uha_format.h"
 #include "lib/archive/windows_upcase.h"
+#include "lib/recompress/deflate_recipe.h"
 
 using kelvamo::kArchiveName;
 using kelvamo::kExtractorName;
@@ -329,7 +331,7 @@ std::string HandMadeArchive(const std::vector<HandEntry>& files) {
                                 : Le(0, 4) + Le(4096, 4) + Le(files.size(), 4) + Le(0, 4) +
                                       Le(stream.size(), 8) + Le(content.size(), 8) + entries;
   const std::string packed_table = StoredLzma2(table);
-  std::string header = std::string("UHA\2") + Le(0, 4) + Le(files.size(), 4) +
+  std::string header = std::string("UHA") + char(uha::kVersion) + Le(0, 4) + Le(files.size(), 4) +
                        Le(files.empty() ? 0 : 1, 4) + Le(table.size(), 4) + Le(Crc32(table), 4) +
                        Le(40 + packed_table.size() + stream.size(), 8) + Le(packed_table.size(), 4);
   header += Le(Crc32(header), 4);
@@ -438,26 +440,28 @@ TEST(Extractor, ARecipeGivingOtherBytesIsAnErrorAndLeavesNoFile) {
     text.insert(text.end(), line.begin(), line.end());
   }
   const uha::DeflateParams zlib{6, 8, 15, 1};
-  Collect zlib_stream, gnu_stream;
+  Collect zlib_stream;
   uha::Redeflater deflater;
   ASSERT_TRUE(deflater.Start(zlib, zlib_stream).ok());
   ASSERT_TRUE(deflater.Feed(text.data(), text.size()).ok() && deflater.Finish().ok());
-  uha::GnuDeflater gnu;
-  ASSERT_TRUE(gnu.Start(uha::GnuParams{}, [&](const std::uint8_t* buf, std::size_t n) {
-    return gnu_stream.Put(buf, n).ok();
-  }));
-  gnu.Feed(text.data(), text.size());
-  ASSERT_TRUE(gnu.Finish());
   // Each recipe made right, then one setting changed: `at` is its offset in the record.
   struct Case {
     const char* what;
     std::vector<std::uint8_t> recipe;
     std::size_t at;
-  } cases[] = {{"zlib level", {}, 1}, {"IDAT chunk size", {}, 24}, {"GNU level", {}, 1}};
+  } cases[] = {{"zlib level", {}, 1}, {"IDAT chunk size", {}, 24}, {"zlib strategy", {}, 4},
+               {"model correction", {}, 0}};
   uha::AppendDeflate(cases[0].recipe, zlib, text, zlib_stream.bytes.size());
   uha::AppendIdat(cases[1].recipe, zlib, uha::IdatLayout{{0x78, 0x9C}, 4096}, text,
                   zlib_stream.bytes.size());
-  uha::AppendGnu(cases[2].recipe, uha::GnuParams{}, text, gnu_stream.bytes.size());
+  uha::AppendDeflate(cases[2].recipe, zlib, text, zlib_stream.bytes.size());
+  // The model takes any stream: here zlib's, its record's last correction changed.
+  const std::vector<std::uint8_t> stream(zlib_stream.bytes.begin(), zlib_stream.bytes.end());
+  const std::optional<uha::ModelledStream> modelled =
+      uha::ModelDeflateStream(stream.data(), stream.size());
+  ASSERT_TRUE(modelled.has_value());
+  uha::AppendModel(cases[3].recipe, *modelled);
+  cases[3].at = uha::kModelHeadSize + modelled->record.size() - 2;
   for (Case& c : cases) {
     Collect original;
     uha::RecipeDecoder decoder(original);

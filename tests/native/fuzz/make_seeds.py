@@ -1,5 +1,5 @@
 # Files whose archive holds every kind of record: a jar (zlib), a PNG cut into several IDAT chunks,
-# a member of GNU gzip (its own engine) and an x86 program (converted).
+# a member of GNU gzip (our model's record) and an x86 program (converted).
 import os, shutil, struct, subprocess, sys, zipfile, zlib
 
 out = sys.argv[1]

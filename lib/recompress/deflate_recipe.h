@@ -1,15 +1,16 @@
-// Deflate streams carried inflated. A file whose deflate streams zlib reproduces exactly is stored
-// as a recipe: its other bytes as they are, each such stream as its inflated data and the zlib
-// settings that give the original bytes back. Packer and extractor deflate through the same loop
-// over the same zlib build, so the extractor writes exactly what the packer checked.
+// Deflate streams carried inflated. A file whose deflate streams are rebuilt exactly is stored as a
+// recipe: its other bytes as they are, each such stream as its inflated data and either the zlib
+// settings that give the original bytes back or the record of our own model (deflate_model.h).
+// Packer and extractor deflate through the same loop over the same zlib build, so the extractor
+// writes exactly what the packer checked.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "lib/archive/gnu_deflate.h"
-#include "lib/archive/uha_format.h"
+#include "lib/recompress/decoding_sink.h"
+#include "lib/recompress/deflate_model.h"
 
 struct z_stream_s;
 
@@ -30,16 +31,23 @@ bool ParamsValid(const DeflateParams& params);
 //            then the inflated bytes
 //   png idat: tag 2, the deflate fields, then 2 zlib header bytes and u32 chunk size, then the
 //            inflated bytes; gives the IDAT chunks of a PNG image (see IdatLayout)
-//   gnu:     tag 3, level (1-9), tail (GnuTail, 0-2), end guard (0-1), u64 inflated size, u64
-//            deflated size, then the inflated bytes: the stream GNU gzip or Info-ZIP zip made
+//   model:   tag 3, u64 inflated size, u64 deflated size, u32 record size, the model's record,
+//            then the inflated bytes
+// A stream record inflates to at least kMinRecordInflated bytes, and the deflate and png idat
+// records of one file share one window and memory level: setting up an engine for a stream must
+// not cost more than the stream, whatever an archive holds (zlib's state is only reset between
+// records of the same sizes; other sizes make it anew).
 constexpr std::uint8_t kRecipeRaw = 0;
 constexpr std::uint8_t kRecipeDeflate = 1;
 constexpr std::uint8_t kRecipePngIdat = 2;
-constexpr std::uint8_t kRecipeGnu = 3;
+constexpr std::uint8_t kRecipeModel = 3;
 constexpr std::size_t kRawHeadSize = 9;
 constexpr std::size_t kDeflateHeadSize = 21;
 constexpr std::size_t kIdatHeadSize = kDeflateHeadSize + 6;
-constexpr std::size_t kGnuHeadSize = 20;
+constexpr std::size_t kModelHeadSize = 21;
+constexpr std::uint64_t kMinRecordInflated = 512;
+// The extractor holds a model record whole while its stream is rebuilt.
+constexpr std::uint32_t kMaxModelRecord = 1u << 20;
 
 // How a PNG image's zlib stream (header, deflate data, Adler-32) is cut into IDAT chunks: every
 // chunk holds chunk_size bytes of it but the last, which holds the rest (1 to chunk_size bytes).
@@ -51,11 +59,10 @@ struct IdatLayout {
 void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std::size_t size);
 void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                    const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
-void AppendGnu(std::vector<std::uint8_t>& recipe, const GnuParams& params,
-               const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size);
 void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                 const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
                 std::uint64_t deflated_size);
+void AppendModel(std::vector<std::uint8_t>& recipe, const ModelledStream& stream);
 
 // Deflates in fixed input and output slices: zlib's output may depend on how its input arrives,
 // so both sides feed it the same way whatever sizes their callers hand over.
@@ -72,10 +79,10 @@ class Redeflater {
 
  private:
   Status Run(int flush);
-  void Stop();
 
   z_stream_s* z_;
   bool live_ = false;
+  DeflateParams sizes_;  // the live state's window and memory level
   ByteSink* out_ = nullptr;
   std::vector<std::uint8_t> in_, buf_;
   std::size_t filled_ = 0;
@@ -95,13 +102,16 @@ class IdatFramer : public ByteSink {
   std::uint64_t total_left_ = 0;
 };
 
-// Turns a recipe, handed over in pieces of any size, back into the original bytes.
-class RecipeDecoder {
+// Turns a recipe, handed over in pieces of any size, back into the original bytes. Its engines
+// (zlib's state, the model) are kept from record to record and from file to file.
+class RecipeDecoder : public DecodingSink {
  public:
-  explicit RecipeDecoder(ByteSink& out) : out_(out) {}
-  Status Put(const std::uint8_t* data, std::size_t size);
+  RecipeDecoder() = default;
+  explicit RecipeDecoder(ByteSink& out) { Start(out); }
+  void Start(ByteSink& out) override;
+  Status Put(const std::uint8_t* data, std::size_t size) override;
   // The recipe must end on a record boundary.
-  Status End();
+  Status End() override;
 
  private:
   class Counted : public ByteSink {
@@ -110,19 +120,23 @@ class RecipeDecoder {
     ByteSink* out = nullptr;
     std::uint64_t left = 0;  // bytes the stream being rebuilt may still produce
   };
-  enum class Phase { kTag, kHead, kRaw, kInflated };
+  enum class Phase { kTag, kHead, kRaw, kRecord, kInflated };
 
   Status HeadDone();
-  Status GnuHeadDone();
+  Status ModelHeadDone();
+  Status StartStream();
   Status StreamDone();
 
-  ByteSink& out_;
+  ByteSink* out_ = nullptr;
   Counted counted_;
   IdatFramer framer_;
   Redeflater deflater_;
+  ModelRebuilder model_;
+  std::vector<std::uint8_t> record_;
+  std::size_t record_need_ = 0;
+  DeflateParams file_sizes_;  // window and memory level of the file's first zlib record
+  bool sized_ = false;
   std::uint32_t adler_ = 1;  // of the inflated bytes of an IDAT record
-  GnuDeflater gnu_;
-  Status gnu_status_;  // what the sink said of the gnu engine's last output
   Phase phase_ = Phase::kTag;
   std::uint8_t head_[kIdatHeadSize] = {};
   std::size_t head_have_ = 0, head_need_ = 0;

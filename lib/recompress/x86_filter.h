@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "lib/archive/deflate_recipe.h"
+#include "lib/recompress/decoding_sink.h"
 
 namespace uha {
 
@@ -24,15 +24,17 @@ namespace uha {
 std::size_t X86Convert(std::uint8_t* data, std::size_t size, std::uint32_t offset, bool encode);
 
 // Undoes the conversion of one file handed over in pieces of any size.
-class X86Decoder : public ByteSink {
+class X86Decoder : public DecodingSink {
  public:
-  explicit X86Decoder(ByteSink& out) : out_(out), buf_(1u << 16) {}
+  X86Decoder() : buf_(1u << 16) {}
+  explicit X86Decoder(ByteSink& out) : X86Decoder() { Start(out); }
+  void Start(ByteSink& out) override;
   Status Put(const std::uint8_t* data, std::size_t size) override;
   // Passes on the last bytes, which never start an operand.
-  Status End();
+  Status End() override;
 
  private:
-  ByteSink& out_;
+  ByteSink* out_ = nullptr;
   std::vector<std::uint8_t> buf_;
   std::size_t have_ = 0;
   std::uint32_t offset_ = 0;  // of buf_[0] in the file

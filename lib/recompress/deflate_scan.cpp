@@ -1,9 +1,11 @@
-#include "lib/archive/deflate_scan.h"
+#include "lib/recompress/deflate_scan.h"
 
+#include <lzma.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "lib/archive/le_bytes.h"
 
@@ -20,6 +22,21 @@ constexpr int kGiveUpAfter = 8;
 // kept as it is: rebuilding it costs the extractor more than twice as much time per byte saved as
 // other images, and several times as much as archives' streams.
 constexpr std::size_t kMaxImageExpansion = 32;
+
+// What LZMA at a quick preset makes of `data` alone: the inflated bytes' share of the archive, at
+// most (in a solid block beside similar files they take less).
+std::size_t QuickPackedSize(const std::vector<std::uint8_t>& data) {
+  lzma_options_lzma lzma2;
+  lzma_lzma_preset(&lzma2, 1);
+  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
+  std::vector<std::uint8_t> out(data.size() + data.size() / 8 + 4096);
+  std::size_t out_pos = 0;
+  if (lzma_raw_buffer_encode(filters, nullptr, data.data(), data.size(), out.data(), &out_pos,
+                             out.size()) != LZMA_OK) {
+    return SIZE_MAX;
+  }
+  return out_pos;
+}
 
 unsigned Get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 
@@ -99,8 +116,7 @@ class RecipeBuilder {
   std::vector<std::uint8_t> recipe_, inflated_;
   std::size_t done_ = 0;  // bytes of the file the recipe covers
   DeflateParams last_;
-  GnuParams last_gnu_;
-  bool last_was_gnu_ = false;
+  bool sized_ = false;  // a zlib record was made: `last_` holds the file's sizes
   int failures_ = 0;
   bool any_ = false;
 };
@@ -109,18 +125,26 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   if (!Inflate(file_, start, end, inflated_)) return false;
   const std::size_t size = end - start;
   DeflateParams params = last_;
-  GnuParams gnu = last_gnu_;
   const std::uint8_t* deflated = file_.data() + start;
-  const bool search = size >= kMinDeflated && (any_ || failures_ < kGiveUpAfter);
+  const bool search = size >= kMinDeflated && inflated_.size() >= kMinRecordInflated &&
+                      (any_ || failures_ < kGiveUpAfter);
   // An archive's streams mostly come from one encoder with one setting: the one that made the
-  // last stream is tried before any search.
-  bool gnu_found = search && last_was_gnu_ &&
-                   GnuMatches(inflated_.data(), inflated_.size(), deflated, size, gnu);
-  const bool zlib = search && !gnu_found && FindParams(deflated, size, inflated_, params);
-  // GNU gzip and Info-ZIP zip write their own streams, zlib cannot make them.
-  gnu_found = gnu_found || (!zlib && search &&
-                            GnuFindParams(inflated_.data(), inflated_.size(), deflated, size, &gnu));
-  if (!zlib && !gnu_found) {
+  // last stream is tried first.
+  // The zlib records of one file share their sizes (deflate_recipe.h); a stream of other sizes
+  // goes to the model.
+  const bool zlib = search && FindParams(deflated, size, inflated_, params) &&
+                    (!sized_ || (params.window_bits == last_.window_bits &&
+                                 params.mem_level == last_.mem_level));
+  std::optional<ModelledStream> model;
+  if (search && !zlib) {
+    model = ModelDeflateStream(deflated, file_.size() - start);
+    // Kept as it is where the record and the inflated bytes would take more than the stream.
+    if (model && (model->deflated_size != size || model->record.size() > kMaxModelRecord ||
+                  model->record.size() + QuickPackedSize(model->inflated) >= size)) {
+      model.reset();
+    }
+  }
+  if (!zlib && !model) {
     stats_.kept += size;
     ++failures_;
     return true;
@@ -129,12 +153,12 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   if (zlib) {
     AppendDeflate(recipe_, params, inflated_, size);
     last_ = params;
+    sized_ = true;
   } else {
-    AppendGnu(recipe_, gnu, inflated_, size);
-    last_gnu_ = gnu;
-    stats_.gnu += size;
+    AppendModel(recipe_, *model);
+    stats_.modelled += size;
+    stats_.model_record += model->record.size();
   }
-  last_was_gnu_ = !zlib;
   done_ = end;
   any_ = true;
   stats_.reproduced += size;
@@ -161,7 +185,7 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   // libpng's defaults: level 6, filtered, memory level 8.
   DeflateParams params{6, 8, static_cast<std::uint8_t>(std::max(cinfo + 8, 9u)), Z_FILTERED};
   std::vector<std::uint8_t> record;
-  if (chunk_size != 0 && deflated >= kMinDeflated &&
+  if (chunk_size != 0 && deflated >= kMinDeflated && inflated_.size() >= kMinRecordInflated &&
       FindParams(&zlib[2], deflated, inflated_, params)) {
     IdatLayout layout{{zlib[0], zlib[1]}, chunk_size};
     AppendIdat(record, params, layout, inflated_, deflated);

@@ -1,13 +1,14 @@
 // Packing side of deflate recompression: finds the deflate streams of zip entries, gzip members and
 // PNG image data in a file, inflates them, and searches zlib's settings for ones that give the
-// same bytes back.
+// same bytes back; a zip or gzip stream zlib does not make is rebuilt by our model where its record
+// pays.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "lib/archive/deflate_recipe.h"
+#include "lib/recompress/deflate_recipe.h"
 
 namespace uha {
 
@@ -15,17 +16,19 @@ struct DeflateStats {
   std::uint64_t reproduced = 0;  // deflate bytes the extractor rebuilds from inflated data
   std::uint64_t inflated = 0;    // what those streams inflate to: the extractor's deflate work
   std::uint64_t kept = 0;        // deflate bytes found but stored as they are
-  std::uint64_t gnu = 0;         // of `reproduced`, rebuilt by the GNU engine
   std::uint64_t png = 0;         // of `reproduced`, PNG image data
   std::uint64_t png_kept = 0;    // of `kept`, PNG image data
+  std::uint64_t modelled = 0;    // of `reproduced`, rebuilt by the model
+  std::uint64_t model_record = 0;  // the model's records for those
 
   DeflateStats& operator+=(const DeflateStats& o) {
     reproduced += o.reproduced;
     inflated += o.inflated;
     kept += o.kept;
-    gnu += o.gnu;
     png += o.png;
     png_kept += o.png_kept;
+    modelled += o.modelled;
+    model_record += o.model_record;
     return *this;
   }
 };

@@ -1,4 +1,4 @@
-#include "lib/archive/x86_filter.h"
+#include "lib/recompress/x86_filter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,6 +24,12 @@ std::size_t X86Convert(std::uint8_t* data, std::size_t size, std::uint32_t offse
   return i;
 }
 
+void X86Decoder::Start(ByteSink& out) {
+  out_ = &out;
+  have_ = 0;
+  offset_ = 0;
+}
+
 Status X86Decoder::Put(const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     const std::size_t take = std::min(size, buf_.size() - have_);
@@ -32,7 +38,7 @@ Status X86Decoder::Put(const std::uint8_t* data, std::size_t size) {
     data += take;
     size -= take;
     const std::size_t done = X86Convert(buf_.data(), have_, offset_, false);
-    Status st = out_.Put(buf_.data(), done);
+    Status st = out_->Put(buf_.data(), done);
     if (!st.ok()) return st;
     std::memmove(buf_.data(), buf_.data() + done, have_ - done);
     have_ -= done;
@@ -42,7 +48,7 @@ Status X86Decoder::Put(const std::uint8_t* data, std::size_t size) {
 }
 
 Status X86Decoder::End() {
-  Status st = out_.Put(buf_.data(), have_);
+  Status st = out_->Put(buf_.data(), have_);
   have_ = 0;
   offset_ = 0;
   return st;

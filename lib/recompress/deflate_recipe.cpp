@@ -1,4 +1,4 @@
-#include "lib/archive/deflate_recipe.h"
+#include "lib/recompress/deflate_recipe.h"
 
 #include <zlib.h>
 
@@ -55,20 +55,20 @@ void AppendDeflate(std::vector<std::uint8_t>& recipe, const DeflateParams& param
   AppendStream(recipe, kRecipeDeflate, params, nullptr, inflated, deflated_size);
 }
 
-void AppendGnu(std::vector<std::uint8_t>& recipe, const GnuParams& params,
-               const std::vector<std::uint8_t>& inflated, std::uint64_t deflated_size) {
-  std::uint8_t head[kGnuHeadSize] = {kRecipeGnu, static_cast<std::uint8_t>(params.level),
-                                     static_cast<std::uint8_t>(params.tail), params.endGuard};
-  Put64(head + 4, inflated.size());
-  Put64(head + 12, deflated_size);
-  recipe.insert(recipe.end(), head, head + sizeof head);
-  recipe.insert(recipe.end(), inflated.begin(), inflated.end());
-}
-
 void AppendIdat(std::vector<std::uint8_t>& recipe, const DeflateParams& params,
                 const IdatLayout& layout, const std::vector<std::uint8_t>& inflated,
                 std::uint64_t deflated_size) {
   AppendStream(recipe, kRecipePngIdat, params, &layout, inflated, deflated_size);
+}
+
+void AppendModel(std::vector<std::uint8_t>& recipe, const ModelledStream& stream) {
+  std::uint8_t head[kModelHeadSize] = {kRecipeModel};
+  Put64(head + 1, stream.inflated.size());
+  Put64(head + 9, stream.deflated_size);
+  Put32(head + 17, static_cast<std::uint32_t>(stream.record.size()));
+  recipe.insert(recipe.end(), head, head + sizeof head);
+  recipe.insert(recipe.end(), stream.record.begin(), stream.record.end());
+  recipe.insert(recipe.end(), stream.inflated.begin(), stream.inflated.end());
 }
 
 void IdatFramer::Start(ByteSink& out, std::uint32_t chunk_size, std::uint64_t total) {
@@ -89,14 +89,14 @@ Status IdatFramer::Put(const std::uint8_t* data, std::size_t size) {
       std::uint8_t head[8];
       PutBe32(head, chunk_left_);
       std::memcpy(head + 4, kType, 4);
-      crc_ = Crc32(kType, 4);
+      crc_ = static_cast<std::uint32_t>(crc32(0, kType, 4));
       st = out_->Put(head, sizeof head);
       if (!st.ok()) return st;
     }
     const std::size_t take = std::min<std::size_t>(size, chunk_left_);
     st = out_->Put(data, take);
     if (!st.ok()) return st;
-    crc_ = Crc32(data, take, crc_);
+    crc_ = static_cast<std::uint32_t>(crc32(crc_, data, static_cast<uInt>(take)));
     chunk_left_ -= static_cast<std::uint32_t>(take);
     data += take;
     size -= take;
@@ -110,30 +110,35 @@ Status IdatFramer::Put(const std::uint8_t* data, std::size_t size) {
   return {};
 }
 
-Redeflater::Redeflater() : z_(new z_stream{}) {}
+Redeflater::Redeflater() : z_(new z_stream{}), in_(kSlice), buf_(kSlice) {}
 
 Redeflater::~Redeflater() {
-  Stop();
+  if (live_) deflateEnd(z_);
   delete z_;
 }
 
-void Redeflater::Stop() {
-  if (live_) deflateEnd(z_);
-  live_ = false;
-}
-
+// zlib's state is kept from stream to stream while its sizes (window and memory level) stay the
+// same: a reset costs a fraction of making it anew. On a stream not yet fed, deflateParams only
+// sets the level and strategy, so the output is what a fresh state with those settings gives.
 Status Redeflater::Start(const DeflateParams& params, ByteSink& out) {
-  Stop();
   if (!ParamsValid(params)) return Bad("deflate settings out of range");
-  *z_ = z_stream{};
-  if (deflateInit2(z_, params.level, Z_DEFLATED, -params.window_bits, params.mem_level,
-                   params.strategy) != Z_OK) {
-    return Status::Fail("cannot start deflate (out of memory?)");
+  const bool reuse = live_ && sizes_.window_bits == params.window_bits &&
+                     sizes_.mem_level == params.mem_level;
+  if (reuse) {
+    if (deflateReset(z_) != Z_OK || deflateParams(z_, params.level, params.strategy) != Z_OK)
+      return Status::Fail("deflate failed");
+  } else {
+    if (live_) deflateEnd(z_);
+    live_ = false;
+    *z_ = z_stream{};
+    if (deflateInit2(z_, params.level, Z_DEFLATED, -params.window_bits, params.mem_level,
+                     params.strategy) != Z_OK) {
+      return Status::Fail("cannot start deflate (out of memory?)");
+    }
+    live_ = true;
+    sizes_ = params;
   }
-  live_ = true;
   out_ = &out;
-  in_.resize(kSlice);
-  buf_.resize(kSlice);
   filled_ = 0;
   return {};
 }
@@ -168,16 +173,19 @@ Status Redeflater::Feed(const std::uint8_t* data, std::size_t size) {
   return {};
 }
 
-Status Redeflater::Finish() {
-  Status st = Run(Z_FINISH);
-  Stop();
-  return st;
-}
+Status Redeflater::Finish() { return Run(Z_FINISH); }
 
 Status RecipeDecoder::Counted::Put(const std::uint8_t* data, std::size_t size) {
   if (size > left) return Bad("rebuilt deflate stream longer than recorded");
   left -= size;
   return out->Put(data, size);
+}
+
+void RecipeDecoder::Start(ByteSink& out) {
+  out_ = &out;
+  phase_ = Phase::kTag;
+  record_.clear();
+  sized_ = false;
 }
 
 Status RecipeDecoder::HeadDone() {
@@ -186,56 +194,52 @@ Status RecipeDecoder::HeadDone() {
     phase_ = left_ == 0 ? Phase::kTag : Phase::kRaw;
     return {};
   }
-  if (head_[0] == kRecipeGnu) return GnuHeadDone();
+  if (head_[0] == kRecipeModel) return ModelHeadDone();
   const DeflateParams params{head_[1], head_[2], head_[3], head_[4]};
   if (!ParamsValid(params)) return Bad("deflate settings out of range");
+  if (sized_ && (params.window_bits != file_sizes_.window_bits ||
+                 params.mem_level != file_sizes_.mem_level)) {
+    return Bad("deflate records of one file with different sizes");
+  }
+  file_sizes_ = params;
+  sized_ = true;
   left_ = Get64(head_ + 5);
+  if (left_ < kMinRecordInflated) return Bad("deflate stream too short for a record");
   counted_.left = Get64(head_ + 13);
-  counted_.out = &out_;
+  counted_.out = out_;
   Status st;
   if (head_[0] == kRecipePngIdat) {
     const std::uint32_t chunk_size = Get32(head_ + 23);
     // The zlib stream adds 6 bytes to the deflate data; beyond 2^62 no entry could hold it.
     if (chunk_size == 0 || chunk_size > kMaxChunk || counted_.left > (std::uint64_t{1} << 62))
       return Bad("image data layout out of range");
-    framer_.Start(out_, chunk_size, counted_.left + 6);
+    framer_.Start(*out_, chunk_size, counted_.left + 6);
     adler_ = static_cast<std::uint32_t>(adler32(0, nullptr, 0));
     counted_.out = &framer_;
     st = framer_.Put(head_ + 21, 2);
   }
   if (st.ok()) st = deflater_.Start(params, counted_);
   phase_ = Phase::kInflated;
-  return st.ok() && left_ == 0 ? StreamDone() : st;
+  return st;
 }
 
-Status RecipeDecoder::GnuHeadDone() {
-  if (head_[1] < 1 || head_[1] > 9 || head_[2] > static_cast<std::uint8_t>(GnuTail::Stale) ||
-      head_[3] > 1) {
-    return Bad("deflate settings out of range");
-  }
-  const GnuParams params{head_[1], static_cast<GnuTail>(head_[2]), head_[3] == 1};
-  left_ = Get64(head_ + 4);
-  counted_.left = Get64(head_ + 12);
-  counted_.out = &out_;
-  gnu_status_ = {};
-  const WriteFn write = [this](const std::uint8_t* buf, std::size_t n) {
-    gnu_status_ = counted_.Put(buf, n);
-    return gnu_status_.ok();
-  };
-  if (!gnu_.Start(params, write)) return Bad("deflate settings out of range");
-  phase_ = Phase::kInflated;
-  return left_ == 0 ? StreamDone() : Status{};
+// The record is gathered whole (it is bounded) before the model starts on the inflated bytes.
+Status RecipeDecoder::ModelHeadDone() {
+  left_ = Get64(head_ + 1);
+  counted_.left = Get64(head_ + 9);
+  counted_.out = out_;
+  record_need_ = Get32(head_ + 17);
+  if (left_ < kMinRecordInflated || left_ > kModelMaxInflated)
+    return Bad("modelled stream size out of range");
+  if (record_need_ == 0 || record_need_ > kMaxModelRecord)
+    return Bad("deflate record size out of range");
+  record_.clear();
+  phase_ = Phase::kRecord;
+  return {};
 }
 
 Status RecipeDecoder::StreamDone() {
-  Status st;
-  if (head_[0] == kRecipeGnu) {
-    const bool done = gnu_.Finish();
-    st = gnu_status_;
-    if (st.ok() && !done) st = Status::Fail("deflate failed");
-  } else {
-    st = deflater_.Finish();
-  }
+  Status st = head_[0] == kRecipeModel ? model_.Finish() : deflater_.Finish();
   if (st.ok() && counted_.left != 0) return Bad("rebuilt deflate stream shorter than recorded");
   if (st.ok() && head_[0] == kRecipePngIdat) {
     std::uint8_t sum[4];
@@ -253,12 +257,12 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
     std::size_t take = 1;
     switch (phase_) {
       case Phase::kTag:
-        if (*data > kRecipeGnu) return Bad("unknown recipe record");
+        if (*data > kRecipeModel) return Bad("unknown recipe record");
         head_[0] = *data;
         head_have_ = 1;
         head_need_ = *data == kRecipeRaw       ? kRawHeadSize
                      : *data == kRecipeDeflate ? kDeflateHeadSize
-                     : *data == kRecipeGnu     ? kGnuHeadSize
+                     : *data == kRecipeModel   ? kModelHeadSize
                                                : kIdatHeadSize;
         phase_ = Phase::kHead;
         break;
@@ -270,18 +274,21 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
         break;
       case Phase::kRaw:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        st = out_.Put(data, take);
+        st = out_->Put(data, take);
         left_ -= take;
         if (left_ == 0) phase_ = Phase::kTag;
         break;
+      case Phase::kRecord:
+        take = std::min(size, record_need_ - record_.size());
+        record_.insert(record_.end(), data, data + take);
+        if (record_.size() == record_need_) {
+          st = model_.Start(record_.data(), record_.size(), left_, counted_);
+          phase_ = Phase::kInflated;
+        }
+        break;
       case Phase::kInflated:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        if (head_[0] == kRecipeGnu) {
-          gnu_.Feed(data, take);
-          st = gnu_status_;
-        } else {
-          st = deflater_.Feed(data, take);
-        }
+        st = head_[0] == kRecipeModel ? model_.Feed(data, take) : deflater_.Feed(data, take);
         if (head_[0] == kRecipePngIdat)
           adler_ = static_cast<std::uint32_t>(adler32(adler_, data, static_cast<uInt>(take)));
         left_ -= take;
