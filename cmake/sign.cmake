@@ -1,6 +1,10 @@
 # Authenticode (SHA-256) for the programs the build ships, run by the build as a script:
 #   cmake -DCERT_DIR=<folder> -P sign.cmake                 makes the test certificate if needed
-#   cmake -DCERT_DIR=<folder> -DFILE=<program> -P sign.cmake  signs the program in place
+#   cmake -DCERT_DIR=<folder> -DFILE=<program> [-DSOURCE_DIR=<tree>] -P sign.cmake
+#                                                           signs the program in place
+# The signing time is the source's, not the clock's, so that two builds of one commit sign alike:
+# SOURCE_DATE_EPOCH when set, else the time of the commit SOURCE_DIR is checked out at, else a
+# fixed day.
 # The certificate comes from the environment of the build:
 #   KELVAMO_SIGN_PFX (+ KELVAMO_SIGN_PASSWORD)               a PKCS#12 file
 #   KELVAMO_SIGN_CERT + KELVAMO_SIGN_KEY (+ KELVAMO_SIGN_PASSWORD)  PEM certificate and key
@@ -48,6 +52,23 @@ if(DEFINED ENV{KELVAMO_SIGN_TIMESTAMP})
   list(APPEND identity -ts "$ENV{KELVAMO_SIGN_TIMESTAMP}")
 endif()
 
+set(signing_time 1704067200)  # 2024-01-01, the payload's entry time
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(signing_time "$ENV{SOURCE_DATE_EPOCH}")
+elseif(SOURCE_DIR)
+  find_program(git git)
+  if(git)
+    execute_process(COMMAND "${git}" -C "${SOURCE_DIR}" log -1 --format=%ct
+      RESULT_VARIABLE logged OUTPUT_VARIABLE commit_time ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(logged EQUAL 0 AND commit_time MATCHES "^[0-9]+$")
+      set(signing_time ${commit_time})
+    endif()
+  endif()
+endif()
+if(NOT signing_time MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "SOURCE_DATE_EPOCH \"${signing_time}\" is not a count of seconds")
+endif()
+
 # osslsigncode writes a new file. A program signed before gets its old signature taken off first,
 # so signing again replaces it rather than nesting a second one.
 set(unsigned "${FILE}.unsigned")
@@ -58,7 +79,8 @@ if(NOT removed EQUAL 0)
   file(COPY_FILE "${FILE}" "${unsigned}")
 endif()
 execute_process(
-  COMMAND "${osslsigncode}" sign ${identity} -h sha256 -n Kelvamo -in "${unsigned}" -out "${FILE}.signed"
+  COMMAND "${osslsigncode}" sign ${identity} -h sha256 -n Kelvamo -time ${signing_time}
+          -in "${unsigned}" -out "${FILE}.signed"
   RESULT_VARIABLE signed OUTPUT_QUIET ERROR_VARIABLE sign_error)
 file(REMOVE "${unsigned}")
 if(NOT signed EQUAL 0)

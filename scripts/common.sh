@@ -124,24 +124,27 @@ prepare_prefix() {
   fi
 }
 
+# Further arguments are options of the Windows build (-DKELVAMO_VERSION=..., -DKELVAMO_PRODUCT_DIR=...);
+# they stay in its cache for the next runs.
 configure_windows() {
   local arch=$1 dir=$2
+  shift 2
   "$ROOT/scripts/build-liblzma-mingw.sh" "$arch"
   "$ROOT/scripts/build-zlib.sh" "$arch"
   cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
     -DKELVAMO_HOST_TOOLS_DIR="$NATIVE_DIR/tools" -DKELVAMO_LIBLZMA_DIR="$BUILD_DIR/liblzma-mingw-$arch" \
-    -DKELVAMO_ZLIB_DIR="$BUILD_DIR/zlib-$arch" >/dev/null
+    -DKELVAMO_ZLIB_DIR="$BUILD_DIR/zlib-$arch" "$@" >/dev/null
   cmake --build "$dir" -j "$JOBS"
 }
 
 # Builds the native tree and the i686 Windows tree (what ships), and the x86-64 tree too when that
-# is the one Wine runs here. Call choose_windows_arch first.
+# is the one Wine runs here; arguments go to both Windows builds. Call choose_windows_arch first.
 configure_and_build() {
   "$ROOT/scripts/build-zlib.sh" native
   cmake -S "$ROOT" -B "$NATIVE_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKELVAMO_ZLIB_DIR="$BUILD_DIR/zlib-native" >/dev/null
   cmake --build "$NATIVE_DIR" -j "$JOBS"
-  configure_windows i686 "$WINDOWS_DIR"
-  if [ "$WINDOWS_ARCH" = x86_64 ]; then configure_windows x86_64 "$WINDOWS_X64_DIR"; fi
+  configure_windows i686 "$WINDOWS_DIR" "$@"
+  if [ "$WINDOWS_ARCH" = x86_64 ]; then configure_windows x86_64 "$WINDOWS_X64_DIR" "$@"; fi
 }

@@ -3,7 +3,8 @@
 # wizard by itself on a virtual display, once at 96 and once at 144 DPI, and once more at 96 DPI
 # with high contrast on, saves a screenshot of every page to build/screenshots/96,
 # build/screenshots/144 and build/screenshots/contrast and leaves from the finish page through
-# the exit question, without pressing "完成(F)".
+# the exit question, without pressing "完成(F)". Arguments are options of the Windows build, kept
+# in its cache: scripts/demo.sh -DKELVAMO_VERSION="1.1.0620 beta" -DKELVAMO_PRODUCT_DIR=/path/to/tree
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -11,7 +12,7 @@ source "$(dirname "$0")/common.sh"
 choose_windows_arch
 use_wine_for "$WINDOWS_ARCH"
 echo "demo.sh: runs the $WINDOWS_ARCH build ($WINDOWS_TEST_DIR): $WINDOWS_ARCH_WHY"
-configure_and_build
+configure_and_build "$@"
 SETUP=$WINDOWS_TEST_DIR/setup/setup.exe
 
 if [ -n "${DISPLAY:-}" ]; then

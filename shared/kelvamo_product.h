@@ -5,9 +5,8 @@
 // tests all take them from here.
 namespace kelvamo {
 
-// The product as the uninstall entry names it.
+// The product as the uninstall entry names it. Its version is the build's KELVAMO_VERSION.
 constexpr char kProductName[] = "Kelvamo";
-constexpr char kProductVersion[] = "1.0.0";
 
 // Host of the product's web site, which serves the page opened after a successful installation.
 constexpr char kProductHost[] = "www.kelvamo.com";

@@ -73,4 +73,8 @@ std::string FinalRow(std::string_view text, const CellModel& model) {
   return "\r" + PaddedTo(ClipToCells(text, kRowCells, model), kRowCells, model) + "\r\n";
 }
 
+std::string SummaryRow(std::string_view text, const CellModel& model) {
+  return ProgressRow(text, 100, model) + "\r\n";
+}
+
 }  // namespace uharc

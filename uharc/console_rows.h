@@ -31,7 +31,12 @@ std::string StatusText(std::string_view verb, std::string_view name, const CellM
 // value would leave "00" in the two cells that are read.
 std::string ProgressRow(std::string_view status, int percent, const CellModel& model);
 
-// A closing row (summary or error): the whole row rewritten, then a line break.
+// A closing error row: the whole row rewritten, then a line break.
 std::string FinalRow(std::string_view text, const CellModel& model);
+
+// The closing summary of a run that extracted everything: a progress row at 100 (showing 99), then
+// a line break. A reader that catches the row before the line break still reads the percentage,
+// not blanks that would set its bar back to 0 at the very end.
+std::string SummaryRow(std::string_view text, const CellModel& model);
 
 }  // namespace uharc

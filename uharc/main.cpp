@@ -84,8 +84,8 @@ int Extract(const uharc::ConsoleOut& out, const wchar_t* archive) {
   std::fclose(file);
   if (!st.ok()) return Fail(out, st.error, uharc::kExitFailed);
   const int entries = progress.entries() + second_entries.entries;
-  out.Write(uharc::FinalRow("All OK: " + std::to_string(entries) + " entries extracted",
-                            out.cells()));
+  out.Write(uharc::SummaryRow("All OK: " + std::to_string(entries) + " entries extracted",
+                              out.cells()));
   return uharc::kExitOk;
 }
 

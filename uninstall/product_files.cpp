@@ -4,7 +4,7 @@
 
 #include "lib/win32/listed_removal.h"
 #include "lib/win32/wide_path.h"
-#include "uninstall/ownership.h"
+#include "lib/product/ownership.h"
 
 std::wstring ListedPath(const std::wstring& folder, const std::string& name) {
   const std::wstring wide = ListedName(name);

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "shared/kelvamo_product.h"
-#include "uninstall/ownership.h"
+#include "lib/product/ownership.h"
 
 namespace {
 

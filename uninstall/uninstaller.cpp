@@ -4,14 +4,14 @@
 
 #include "shared/kelvamo_product.h"
 #include "uninstall/product_keys.h"
-#include "uninstall/product_links.h"
+#include "lib/win32/product_links.h"
 #include "uninstall/running_app.h"
 #include "uninstall/uninstall_args.h"
 #include "uninstall/uninstall_texts.h"
 #include "shared/uninstaller_contract.h"
 #include "lib/win32/com_scope.h"
 #include "lib/win32/wide_path.h"
-#include "uninstall/ownership.h"
+#include "lib/product/ownership.h"
 
 using namespace kelvamo;
 
@@ -100,13 +100,13 @@ int Uninstaller::Remove() {
 
 // The list and the uninstaller stay while any listed file does, so that a later run can finish.
 bool Uninstaller::RemoveFiles(const RemovalPlan& plan) {
-  for (const std::string& name : plan.files) {
-    if (!m_listed.RemoveFile(ListedName(name))) NoteFailedFile(name);
+  const RemovalLeft left = RemovePlanned(m_listed, plan);
+  for (size_t i = 0; i < left.files.size(); ++i) {
+    m_failedReasons.push_back(left.fileErrors[i]);
+    m_failedFiles.push_back(ListedPath(m_folder, left.files[i]));
   }
-  for (const std::string& name : plan.folders) {
-    if (!m_listed.RemoveFolder(ListedName(name))) {
-      m_listedFolders.push_back(ListedPath(m_folder, name));
-    }
+  for (const std::string& name : left.folders) {
+    m_listedFolders.push_back(ListedPath(m_folder, name));
   }
   if (!m_failedFiles.empty()) return false;
   if (!m_listed.RemoveFile(ListedName(kInstalledListFile))) {

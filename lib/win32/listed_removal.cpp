@@ -311,6 +311,19 @@ bool ListedFolder::IsOnlyName(HANDLE file, const std::wstring& name) const {
 
 bool DeleteThrough(HANDLE file) { return MarkForDeletion(file); }
 
+RemovalLeft RemovePlanned(const ListedFolder& folder, const kelvamo::RemovalPlan& plan) {
+  RemovalLeft left;
+  for (const std::string& name : plan.files) {
+    if (folder.RemoveFile(ListedName(name))) continue;
+    left.fileErrors.push_back(GetLastError());  // RemoveFile leaves why
+    left.files.push_back(name);
+  }
+  for (const std::string& name : plan.folders) {
+    if (!folder.RemoveFolder(ListedName(name))) left.folders.push_back(name);
+  }
+  return left;
+}
+
 bool SameFileObject(HANDLE a, HANDLE b) {
   BY_HANDLE_FILE_INFORMATION first, second;
   return GetFileInformationByHandle(a, &first) && GetFileInformationByHandle(b, &second) &&

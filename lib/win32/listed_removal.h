@@ -75,6 +75,17 @@ class ListedFolder {
   std::wstring m_name;  // the system's name for the folder
 };
 
+// What a removal left: the listed names of the files that could not be deleted, with the error
+// each failed with, and of the folders that stay (not empty, or not removable).
+struct RemovalLeft {
+  std::vector<std::string> files;
+  std::vector<DWORD> fileErrors;
+  std::vector<std::string> folders;
+};
+// Removes the plan's files, then its folders deepest first, each only when empty: the uninstaller
+// and the installer's upgrade remove in this one order.
+RemovalLeft RemovePlanned(const ListedFolder& folder, const kelvamo::RemovalPlan& plan);
+
 // Whether two handles are open on the same file or folder (volume and file id).
 bool SameFileObject(HANDLE a, HANDLE b);
 // Marks the open file for deletion (clearing read-only first); it goes when the last handle closes.

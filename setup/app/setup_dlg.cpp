@@ -39,6 +39,7 @@ bool CSetupDlg::OnInitDialog() {
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   MarkRunningWizard(m_hWnd);
   m_nStep = kelvamo::kStepWelcome;
+  if (m_installed) m_pageFolder.m_strInstalledDir = m_installed->folder.c_str();
   m_pageWelcome.Create(IDD_WELCOME_PAGE, this);
   m_pageFolder.Create(IDD_FOLDER_PAGE, this);
   m_pageProgress.Create(IDD_PROGRESS_PAGE, this);

@@ -1,5 +1,9 @@
 #pragma once
+#include <optional>
+#include <string>
+
 #include "setup/engine/own_signature.h"
+#include "setup/engine/registry_records.h"
 #include "setup/framework/afx.h"
 #include "setup/pages/finish_page.h"
 #include "setup/pages/folder_page.h"
@@ -43,6 +47,11 @@ public:
   // The captions' keys (Alt+N, Alt+P, Alt+C, Alt+F, and the folder page's Alt+B) and Enter on a
   // focused button, before the dialog manager's own handling.
   bool PreTranslateMessage(MSG* msg) override;
+
+  // The release this setup.exe installs, and the installation registered when it started: the
+  // folder page proposes that one's folder, and the installation replaces it.
+  std::string m_strVersion;
+  std::optional<RegisteredInstallation> m_installed;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;

@@ -58,4 +58,15 @@ bool InstallDirFitsEveryBuffer(const std::string& installDir) {
                             UnpackTargetName(longestName, IsGbkLeadByte));
 }
 
+bool FoldersNest(const std::string& a, const std::string& b) {
+  const std::string& shorter = a.size() < b.size() ? a : b;
+  const std::string& longer = a.size() < b.size() ? b : a;
+  // Trail bytes fold too: two folders taken for nesting wrongly only keep an old installation.
+  for (size_t i = 0; i < shorter.size(); ++i) {
+    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    if (fold(shorter[i]) != fold(longer[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace kelvamo

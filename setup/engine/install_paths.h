@@ -35,4 +35,9 @@ std::optional<std::string> BuildUnpackCommand(const std::string& installDir,
 // path fits MAX_PATH. The installation refuses any other folder before writing anything.
 bool InstallDirFitsEveryBuffer(const std::string& installDir);
 
+// True when one folder (each ending with a backslash) is the other or lies inside it, letters
+// compared without regard to case. An installation replaced in a nesting folder keeps its files:
+// its list could name the new installation's.
+bool FoldersNest(const std::string& a, const std::string& b);
+
 }  // namespace kelvamo

@@ -51,6 +51,27 @@ bool WriteValues(const char* keyName, const Values& values, const Numbers& numbe
   return all;
 }
 
+// A REG_SZ value, read whole; nothing when the key or the value is missing or of another type.
+std::optional<std::string> ReadString(const char* keyName, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  DWORD type = 0, size = 0;
+  std::optional<std::string> text;
+  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      type == REG_SZ) {
+    std::string bytes(size + 1, '\0');  // a value stored without its NUL still ends in one
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_SZ) {
+      text = bytes.c_str();
+    }
+  }
+  RegCloseKey(key);
+  return text;
+}
+
 // KiB of the unpacked tree and the expanded libraries, rounded up; at most what a DWORD holds.
 DWORD EstimatedKiB(const kelvamo::PayloadFacts& facts) {
   const std::uint64_t rest = facts.unpacked_bytes % 1024 + facts.expanded_bytes % 1024;
@@ -61,11 +82,10 @@ DWORD EstimatedKiB(const kelvamo::PayloadFacts& facts) {
 
 }  // namespace
 
-bool WriteRegistryRecords(const std::string& installDir,
+bool WriteRegistryRecords(const std::string& installDir, const std::string& version,
                           const std::optional<kelvamo::PayloadFacts>& facts) {
   const bool app = WriteValues(kelvamo::kAppKey, {{"Path", installDir}});
-  Values entry = {{"DisplayName", kelvamo::kProductName},
-                  {"DisplayVersion", kelvamo::kProductVersion}};
+  Values entry = {{"DisplayName", kelvamo::kProductName}, {"DisplayVersion", version}};
   const auto uninstall = kelvamo::BuildUninstallString(installDir);
   if (uninstall) {
     entry.emplace_back("UninstallString", *uninstall);
@@ -78,4 +98,14 @@ bool WriteRegistryRecords(const std::string& installDir,
   Numbers numbers = {{"NoModify", 1}, {"NoRepair", 1}};
   if (facts) numbers.emplace_back("EstimatedSize", EstimatedKiB(*facts));
   return WriteValues(kelvamo::kUninstallKey, entry, numbers) && app && uninstall.has_value();
+}
+
+std::optional<RegisteredInstallation> ReadRegisteredInstallation() {
+  // Without its command the entry lists nothing: a cancelled installation leaves it so.
+  if (!ReadString(kelvamo::kUninstallKey, "UninstallString")) return std::nullopt;
+  RegisteredInstallation installed;
+  installed.version = ReadString(kelvamo::kUninstallKey, "DisplayVersion");
+  installed.folder = ReadString(kelvamo::kUninstallKey, "InstallLocation")
+                         .value_or(ReadString(kelvamo::kAppKey, "Path").value_or(""));
+  return installed;
 }

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "lib/product/list_difference.h"
+#include "lib/win32/com_scope.h"
 #include "lib/win32/listed_removal.h"
+#include "lib/win32/product_links.h"
 #include "lib/win32/wide_path.h"
 #include "setup/engine/message_pump.h"
 #include "shared/kelvamo_product.h"
@@ -53,14 +55,32 @@ bool PreviousVersion::RemoveStaleFiles(const std::string& installDir) const {
   const auto current = ReadInstalledList(now);
   // Without the new list nothing tells the old version's files from the new one's.
   if (!current) return false;
-  const kelvamo::RemovalPlan plan = kelvamo::PlanUpgradeRemoval(m_entries, *current);
-  bool removed = true;
-  for (const std::string& name : plan.files) {
-    removed = now.RemoveFile(ListedName(name)) && removed;
-  }
   // A folder that stays is no failure: it holds what is not the product's.
-  for (const std::string& name : plan.folders) static_cast<void>(now.RemoveFolder(ListedName(name)));
-  return removed;
+  return RemovePlanned(now, kelvamo::PlanUpgradeRemoval(m_entries, *current)).files.empty();
+}
+
+bool PreviousVersion::SameFolderAs(const PreviousVersion& other) const {
+  return m_folder && other.m_folder && m_folder->SameAs(*other.m_folder);
+}
+
+bool PreviousVersion::RemoveInstallation(const std::string& installDir) const {
+  const std::wstring path = WidenAnsi(installDir);
+  bool removed = false;
+  ListedFolder now;
+  // Only in the folder the list was read from, as the uninstaller removes.
+  if (m_folder && !path.empty() && now.Open(path) && now.SameAs(*m_folder)) {
+    const kelvamo::RemovalPlan plan = kelvamo::PlanRemoval(m_entries);
+    // The list and the uninstaller stay while any listed file does, so that it can finish.
+    removed = RemovePlanned(now, plan).files.empty() &&
+              (!plan.listsUninstaller || now.RemoveFile(ListedName(kelvamo::kUninstallerFile))) &&
+              now.RemoveFile(ListedName(kelvamo::kInstalledListFile));
+    // A folder that holds the user's files stays.
+    if (removed) static_cast<void>(now.RemoveItself());
+  }
+  // Links that lead into that folder go whatever became of it: the new installation makes its own.
+  int links = 0;
+  ComScope com;
+  return RemoveProductLinks(path, links) && removed;
 }
 
 bool PreviousVersion::RemoveStaleFilesAside(const std::string& installDir) const {

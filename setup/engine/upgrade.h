@@ -33,6 +33,15 @@ class PreviousVersion {
   // million names takes a minute.
   bool RemoveStaleFilesAside(const std::string& installDir) const;
 
+  // Whether both lists were read from one folder, whatever the paths said.
+  bool SameFolderAs(const PreviousVersion& other) const;
+  // After a successful installation into another folder: removes this version from
+  // `installDir`, as its uninstaller would and only while that is the folder its list was read
+  // from: every listed file and folder, then its uninstaller, its list and the folder itself when
+  // nothing else is left; the user's files stay, and the folders that hold them. The links to its
+  // programs go too. The registry entry is the new installation's already. True when all is gone.
+  bool RemoveInstallation(const std::string& installDir) const;
+
  private:
   std::unique_ptr<ListedFolder> m_folder;
   std::vector<kelvamo::ListedEntry> m_entries;

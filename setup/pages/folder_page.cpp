@@ -23,7 +23,7 @@ bool CFolderPage::OnInitDialog() {
   CDialog::OnInitDialog();
   m_layout.Apply(this, WindowDpi(m_hWnd));
   m_accessibility.Attach(this);
-  m_strInstallDir = kDefaultFolder;
+  m_strInstallDir = m_strInstalledDir.IsEmpty() ? CString(kDefaultFolder) : m_strInstalledDir;
   UpdateData(false);
   return true;
 }

@@ -16,6 +16,9 @@ public:
   CDpiLayout m_layout;       // where its controls sit at the DPI of its window
   CDialogAccessibility m_accessibility;  // what screen readers are told of its controls
   CString m_strInstallDir;
+  // The folder of the installation already registered, proposed instead of the default when it
+  // is not empty: an upgrade goes where the version it replaces is.
+  CString m_strInstalledDir;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;

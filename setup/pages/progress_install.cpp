@@ -59,13 +59,14 @@ void CProgressPage::StartInstall() {
   // Read now: the extraction puts the new version's list in its place. Without a sound list
   // (a first installation among them) the upgrade removes nothing.
   static_cast<void>(m_previous.Read(dir));
+  if (!ReadReplacedInstallation(dir)) return BackToFolderPage();
 
   PayloadCopy archive;
   archive.Load(kArchiveResource);  // a copy that could not be made fails when it is written
   // Nothing is written before the installer's own file is known to be as signed.
   if (!wizard->SignatureHolds()) return;
   // Records that could not be written do not stop the installation.
-  WriteRegistryRecords(dir, LoadPayloadFacts());
+  WriteRegistryRecords(dir, wizard->m_strVersion, LoadPayloadFacts());
   if (!PathFileExistsA(dir.c_str()) && !MakeSureDirectoryPathExists(dir.c_str())) {
     return ReturnToFolderPage(kFolderError);
   }
@@ -83,6 +84,18 @@ void CProgressPage::StartInstall() {
   if (!archiveWritten) return ShowFailure((kCannotWrite + dir + kelvamo::kArchiveName).c_str());
   if (!WriteExtractor()) return ShowFailure((kCannotWrite + dir + kelvamo::kExtractorName).c_str());
   RunExtractor(dir);
+}
+
+bool CProgressPage::ReadReplacedInstallation(const std::string& dir) {
+  const auto& installed = Wizard()->m_installed;
+  m_strReplacedDir.clear();
+  // The registered folder may be this one under another spelling: then it is an upgrade in place.
+  if (!installed || kelvamo::FoldersNest(installed->folder, dir) ||
+      !m_replaced.Read(installed->folder) || m_replaced.SameFolderAs(m_previous)) {
+    return true;
+  }
+  m_strReplacedDir = installed->folder;
+  return ApplicationClosedIn(m_strReplacedDir);
 }
 
 bool CProgressPage::WriteExtractor() {
@@ -158,6 +171,9 @@ void CProgressPage::Complete() {
   } else if (!staleRemoved) {
     AfxMessageBox(kStaleFilesKept, MB_OK | MB_ICONINFORMATION);
   }
+  // One installation stays registered: the one in another folder goes as its uninstaller would
+  // remove it. What cannot be removed stays there, as after an uninstallation.
+  if (!m_strReplacedDir.empty()) static_cast<void>(m_replaced.RemoveInstallation(m_strReplacedDir));
   CSetupDlg* wizard = Wizard();
   wizard->m_btnBack.EnableWindow(false);
   wizard->m_btnNext.EnableWindow(true);

@@ -70,4 +70,11 @@ private:
   UnpackRun m_unpack;
   // The version installed in the folder before this installation, if any.
   PreviousVersion m_previous;
+  // The registered installation in another folder, removed once this one is in place; its
+  // folder is empty when there is none to remove.
+  PreviousVersion m_replaced;
+  std::string m_strReplacedDir;
+  // Reads the installation registered in a folder other than `dir`; false when the user keeps
+  // its application running there.
+  bool ReadReplacedInstallation(const std::string& dir);
 };

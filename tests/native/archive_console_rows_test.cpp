@@ -89,6 +89,23 @@ TEST(ConsoleRows, LongAndDoubleByteNamesStayWithinTheStatusCells) {
   EXPECT_EQ(WidthInCells(StatusText("Extracting", chinese, Gbk(1)), Gbk(1)), 11 + 40);
 }
 
+// An installer that reads the summary before its line break must not see the bar drop to 0.
+TEST(ConsoleRows, TheSummaryKeepsThePercentageUntilItsLineBreak) {
+  for (const int width : {2, 1}) {
+    const CellModel model = Gbk(width);
+    for (const std::string& text :
+         {std::string("All OK: 12 entries extracted"), std::string(200, 'e')}) {
+      const std::string row = SummaryRow(text, model);
+      ASSERT_GE(row.size(), 3u);
+      EXPECT_EQ(row.substr(row.size() - 2), "\r\n");
+      const Screen before = Show(row.substr(0, row.size() - 2), model);
+      EXPECT_EQ(before.Cells(76, 2), "99") << text;
+      EXPECT_EQ(before.Cursor(), kRowCells) << text;
+      EXPECT_EQ(before.Cells(0, 8), text.substr(0, 8));
+    }
+  }
+}
+
 TEST(ConsoleRows, FinalRowEndsWithALineBreakAfterOverwritingTheWholeRow) {
   for (const int width : {2, 1}) {
     const CellModel model = Gbk(width);

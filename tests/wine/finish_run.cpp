@@ -15,13 +15,14 @@ void SetOption(const WizardDriver& setup, int id, bool checked) {
 
 }  // namespace
 
-long FinishWith(const FinishOptions& options, const std::string& folder,
-                const std::wstring& exe) {
+long FinishWith(const FinishOptions& options, const std::string& folder, const std::wstring& exe,
+                const std::function<void(const WizardDriver&)>& atFolderPage) {
   WizardDriver setup;
   if (!setup.Start(exe)) return -1;
   const HWND next = setup.Button(kNext);
   WizardDriver::Click(setup.Wizard(), kNext);
   EXPECT_TRUE(setup.WaitForPage(WizardPage::Folder));
+  if (atFolderPage) atFolderPage(setup);
   if (!folder.empty()) {
     EXPECT_TRUE(WizardDriver::SetText(setup.Control(WizardPage::Folder, kFolderEdit), Wide(folder)));
   }

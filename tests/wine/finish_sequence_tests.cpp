@@ -71,6 +71,7 @@ class FinishSequence : public testing::Test {
  protected:
   void SetUp() override {
     CoInitialize(nullptr);
+    ForgetRegisteredInstallation();
     RemoveEveryShortcut();
     EndApplication();
   }

@@ -14,7 +14,6 @@ using kelvamo::kExtractorName;
 using kelvamo::kProductHost;
 using kelvamo::kProductName;
 using kelvamo::kPublisher;
-using kelvamo::kProductVersion;
 using kelvamo::kUninstallCommandFile;
 using kelvamo::kUninstallerFile;
 using kelvamo::kUninstallKey;
@@ -90,10 +89,10 @@ DWORD RegistryNumber(const char* keyName, const char* valueName) {
   return number;
 }
 
-void ExpectRegistryFor(const std::string& folder) {
+void ExpectRegistryFor(const std::string& folder, const char* version) {
   EXPECT_EQ(RegistryBytes("Software\\kelvamo", "Path"), folder + '\0');
   EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayName"), std::string(kProductName) + '\0');
-  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayVersion"), std::string(kProductVersion) + '\0');
+  EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayVersion"), std::string(version) + '\0');
   const std::string command = '"' + folder + kUninstallCommandFile + '"';
   EXPECT_EQ(RegistryBytes(kUninstallKey, "UninstallString"), command + '\0');
   EXPECT_EQ(RegistryBytes(kUninstallKey, "QuietUninstallString"), command + " /S" + '\0');

@@ -19,7 +19,8 @@ std::string Narrow(const std::wstring& text);
 
 // The value's bytes as stored, or a marker when it is missing.
 std::string RegistryBytes(const char* keyName, const char* valueName);
-void ExpectRegistryFor(const std::string& folder);
+// The records of an installation of `version` (by default this build's) in `folder`.
+void ExpectRegistryFor(const std::string& folder, const char* version = KELVAMO_BUILD_VERSION);
 // Sets "Path" of the application key to a marker that an installation would overwrite.
 void WriteRegistryMarker();
 

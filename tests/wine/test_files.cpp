@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shared/kelvamo_product.h"
+
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -38,3 +40,5 @@ std::wstring Wide(const std::string& ansi) {
   wide.resize(static_cast<size_t>(n - 1));
   return wide;
 }
+
+void ForgetRegisteredInstallation() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kelvamo::kUninstallKey); }

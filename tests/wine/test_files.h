@@ -14,3 +14,7 @@ void WriteFileText(const std::string& path, const std::string& text);
 
 // ANSI text (the code page of the test process) as UTF-16.
 std::wstring Wide(const std::string& ansi);
+
+// Removes the uninstall entry, so that setup.exe starts as on a system without Kelvamo and its
+// folder page proposes the default folder. The files of an installation stay.
+void ForgetRegisteredInstallation();

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -529,4 +530,154 @@ TEST_F(Uninstall, AnUpgradeLeavesNothingOfTheOldVersionAndTheRemovalOnlyTheUsers
   EXPECT_FALSE(Exists(folder + "docs"));
   ExpectEntriesAndLinksGone();
   EXPECT_TRUE(silent.CopyGoneOrScheduled());
+}
+
+namespace {
+
+const std::wstring kDesignVersion = L"1.0.0513 beta";
+
+// The texts that name the version, as the design has them for its release: the caption and the
+// titles and lines of the four pages, with the control that shows each.
+struct VersionText {
+  WizardPage page;
+  int id;  // 0: the wizard's caption
+  std::wstring design;
+};
+const VersionText kVersionTexts[] = {
+    {WizardPage::Welcome, 0, L"KelvamoV1.0.0513 beta版 安装"},
+    {WizardPage::Welcome, IDC_WELCOME_TITLE, L"欢迎使用\"KelvamoV1.0.0513 beta版\"安装向导"},
+    {WizardPage::Welcome, IDC_WELCOME_TEXT,
+     L"这个向导将指引你完成“KelvamoV1.0.0513 beta版”的安装进程。\r\n\r\n"
+     L"在开始安装之前，建议先关闭其他所有应用程序。这将允许“安装程序”更新指定的系统文件，"
+     L"而不需要重新启动你的计算机。\r\n\r\n单击 [下一步(N)] 继续。"},
+    {WizardPage::Folder, IDC_FOLDER_TEXT,
+     L"Setup 将安装 KelvamoV1.0.0513 beta版 在下列文件夹。要安装到不同文件夹，单击 [浏览(B)] "
+     L"并选择其他的文件夹。 单击 [下一步(N)] 继续。"},
+    {WizardPage::Folder, IDC_SUBHEADING, L"  选择\"KelvamoV1.0.0513 beta 版\"的安装文件夹。"},
+    {WizardPage::Progress, IDC_SUBHEADING, L"  \"KelvamoV1.0.0513 beta版\" 正在安装，请等候。"},
+    {WizardPage::Finish, IDC_FINISH_TITLE, L"欢迎使用\"KelvamoV1.0.0513 beta版\"安装向导"},
+};
+
+std::wstring WideAscii(const char* text) { return std::wstring(text, text + strlen(text)); }
+
+// Every version text of the running wizard is the design's with `version` in its place.
+void ExpectVersionTexts(const WizardDriver& setup, const char* version) {
+  for (const VersionText& text : kVersionTexts) {
+    std::wstring expected = text.design;
+    expected.replace(expected.find(kDesignVersion), kDesignVersion.size(), WideAscii(version));
+    HWND window = text.id == 0 ? setup.Wizard() : setup.Control(text.page, text.id);
+    EXPECT_EQ(WizardDriver::Text(window), expected) << text.id;
+  }
+}
+
+// The version record of a program: the four numbers and the "FileVersion" text.
+std::string FileVersion(const std::wstring& path) {
+  std::vector<char> record(GetFileVersionInfoSizeW(path.c_str(), nullptr) + 1);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  wchar_t* text = nullptr;
+  UINT size = 0;
+  if (!GetFileVersionInfoW(path.c_str(), 0, record.size(), record.data()) ||
+      !VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &size) ||
+      !VerQueryValueW(record.data(), L"\\StringFileInfo\\080404b0\\FileVersion",
+                      reinterpret_cast<void**>(&text), &size)) {
+    return "<no version record>";
+  }
+  return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+         std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+         std::to_string(LOWORD(fixed->dwFileVersionLS)) + " \"" + Narrow(text) + '"';
+}
+
+}  // namespace
+
+// The default build carries the design's texts and version record; the release of another version
+// carries that version in the same places, and in the uninstall entry.
+TEST_F(Uninstall, EachVersionNamesItselfInItsTextsItsVersionRecordAndItsEntry) {
+  if (std::string(KELVAMO_BUILD_VERSION) == "1.0.0513 beta") {
+    EXPECT_EQ(FileVersion(WizardDriver::SetupExePath()), "1.0.0.1 \"1, 0, 0, 1\"");
+    WizardDriver setup;
+    ASSERT_TRUE(setup.Start());
+    ExpectVersionTexts(setup, KELVAMO_BUILD_VERSION);
+  }
+  EXPECT_EQ(FileVersion(UpgradeSetupExe()),
+            KELVAMO_UPGRADE_FILE_DOTS " \"" KELVAMO_UPGRADE_FILE_COMMAS "\"");
+  const std::string folder = "C:\\kelvamo other version\\";
+  ASSERT_NE(FinishWith(kAllCleared, folder, UpgradeSetupExe(),
+                       [](const WizardDriver& setup) {
+                         ExpectVersionTexts(setup, KELVAMO_UPGRADE_VERSION);
+                       }),
+            -1);
+  EXPECT_EQ(EntryValue(L"DisplayVersion"), WideAscii(KELVAMO_UPGRADE_VERSION));
+  RemoveSilently(folder);
+}
+
+// The same version again writes every file anew: a damaged and a deleted file come back, the
+// user's file stays, and the folder page proposes the installed folder.
+TEST_F(Uninstall, TheSameVersionAgainRepairsTheInstallationInItsFolder) {
+  const std::string folder = "C:\\kelvamo repaired\\";
+  Install(kAllCleared, folder);
+  const std::string application = folder + kApplicationFile;
+  const std::string original = ReadFileText(application);
+  WriteFileText(application, "damaged");
+  ASSERT_TRUE(DeleteFileA((folder + "README.txt").c_str()));
+  WriteFileText(folder + "mine.txt", "mine");
+
+  ASSERT_NE(FinishWith(kAllCleared, "", WizardDriver::SetupExePath(),
+                       [&](const WizardDriver& setup) {
+                         EXPECT_EQ(Narrow(WizardDriver::Text(
+                                       setup.Control(WizardPage::Folder, kFolderEdit))),
+                                   folder);
+                       }),
+            -1);
+  EXPECT_EQ(ReadFileText(application), original);
+  for (const std::wstring& path : listed_) EXPECT_TRUE(Exists(path)) << Narrow(path);
+  EXPECT_EQ(ReadFileText(folder + "mine.txt"), "mine");
+  ExpectRegistryFor(folder);
+  RemoveSilently(folder);
+}
+
+// An upgrade proposes the installed folder; taken into another one, it removes the old
+// installation as its uninstaller would, so one stays registered and the user's files stay where
+// they were. Then the older version is refused before it writes anything.
+TEST_F(Uninstall, AnUpgradeIntoAnotherFolderLeavesOneInstallationAndAnOlderOneIsRefused) {
+  const std::string old = "C:\\kelvamo old place\\";
+  Install({true, true, true, false}, old);
+  for (const std::string& link : kLinks) ASSERT_TRUE(Exists(link)) << link;
+  const std::vector<std::wstring> oldFiles = listed_;
+  const std::string mine = old + "我的笔记.txt";
+  WriteFileText(mine, "mine");
+
+  const std::string now = "C:\\kelvamo new place\\";
+  ASSERT_NE(FinishWith(kAllCleared, now, UpgradeSetupExe(),
+                       [&](const WizardDriver& setup) {
+                         EXPECT_EQ(Narrow(WizardDriver::Text(
+                                       setup.Control(WizardPage::Folder, kFolderEdit))),
+                                   old);
+                       }),
+            -1);
+  for (const std::wstring& path : oldFiles) EXPECT_FALSE(Exists(path)) << Narrow(path);
+  EXPECT_FALSE(Exists(old + "jre"));
+  EXPECT_EQ(ReadFileText(mine), "mine");
+  for (const std::string& link : kLinks) EXPECT_FALSE(Exists(link)) << link;
+  EXPECT_TRUE(Exists(now + kInstalledListFile));
+  EXPECT_EQ(EntryValue(L"InstallLocation"), Wide(now));
+  EXPECT_EQ(EntryValue(L"DisplayVersion"), WideAscii(KELVAMO_UPGRADE_VERSION));
+
+  WizardDriver older;
+  ASSERT_TRUE(older.Launch());
+  HWND box = older.WaitForTopLevelDialog(20000);
+  ASSERT_NE(box, nullptr);
+  const std::wstring text = WizardDriver::Text(GetDlgItem(box, kMessageText));
+  EXPECT_TRUE(Contains(text, WideAscii(KELVAMO_UPGRADE_VERSION))) << Narrow(text);
+  EXPECT_TRUE(Contains(text, WideAscii(KELVAMO_BUILD_VERSION))) << Narrow(text);
+  WizardDriver::Click(box, IDOK);
+  EXPECT_EQ(older.WaitForExit(10000), 2u);
+  EXPECT_EQ(EntryValue(L"DisplayVersion"), WideAscii(KELVAMO_UPGRADE_VERSION));
+  EXPECT_EQ(RegistryBytes(kAppKey, "Path"), now + '\0');
+
+  RemoveSilently(now);
+  EXPECT_FALSE(HasKey(kUninstallKey));
+  EXPECT_EQ(ReadFileText(mine), "mine");
+  DeleteFileA(mine.c_str());
+  RemoveDirectoryA(old.c_str());
 }

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <vector>
 
-const wchar_t kWizardCaption[] = L"KelvamoV1.0.0513 beta版 安装";
+const wchar_t kWizardCaption[] = L"KelvamoV" KELVAMO_BUILD_VERSION L"版 安装";
+
+std::wstring WizardCaptionOf(const std::string& version) {
+  return L"KelvamoV" + std::wstring(version.begin(), version.end()) + L"版 安装";
+}
 
 namespace {
 
@@ -116,9 +120,12 @@ bool WizardDriver::Start(const std::wstring& exePath) {
   WaitUntil(
       [&] {
         m_wizard = FindTopLevelDialog(pid, [](HWND window) {
+          // Every version's wizard: "KelvamoV<version>版 安装".
           wchar_t caption[64] = {};
-          GetWindowTextW(window, caption, 64);
-          return GetWindow(window, GW_OWNER) == nullptr && wcscmp(caption, kWizardCaption) == 0;
+          const std::wstring text(caption, GetWindowTextW(window, caption, 64));
+          const std::wstring end = L"版 安装";
+          return GetWindow(window, GW_OWNER) == nullptr && text.rfind(L"KelvamoV", 0) == 0 &&
+                 text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
         });
         ended = WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
         return m_wizard != nullptr || ended;

@@ -29,8 +29,10 @@ constexpr int kFolderEdit = IDC_FOLDER_EDIT;
 constexpr int kStatusEdit = IDC_STATUS_EDIT;
 constexpr int kProgressBar = IDC_PROGRESS;
 
-// Caption of the wizard and of the exit question.
+// Caption of the wizard and of the exit question of this build's setup.exe, and of one that
+// installs `version`.
 extern const wchar_t kWizardCaption[];
+std::wstring WizardCaptionOf(const std::string& version);
 
 // Polls `condition` every 20 ms until it holds or `timeoutMs` has passed.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
@@ -43,7 +45,8 @@ public:
   WizardDriver(const WizardDriver&) = delete;
   WizardDriver& operator=(const WizardDriver&) = delete;
 
-  // Starts setup.exe (by default the one this build made) and waits for the wizard to show.
+  // Starts setup.exe (by default the one this build made) and waits for the wizard of any
+  // version to show.
   bool Start(const std::wstring& exePath = SetupExePath());
   // Only starts it, for a run that may end before any wizard shows.
   bool Launch(const std::wstring& exePath = SetupExePath());

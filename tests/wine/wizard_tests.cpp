@@ -2,6 +2,7 @@
 // commands and the dialogs they open.
 #include <gtest/gtest.h>
 
+#include "tests/wine/test_files.h"
 #include "tests/wine/wizard_driver.h"
 
 namespace {
@@ -57,6 +58,7 @@ void AnswerNo(const WizardDriver& setup, HWND question) {
 }  // namespace
 
 TEST(Wizard, WalksTheStepsShowingOnePageAndTheRightButtons) {
+  ForgetRegisteredInstallation();
   WizardDriver setup;
   ASSERT_TRUE(setup.Start());
   HWND back = setup.Button(kBack), next = setup.Button(kNext);

@@ -1,11 +1,11 @@
-#include "uninstall/product_links.h"
+#include "lib/win32/product_links.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include "lib/product/finish_paths.h"
 #include "shared/kelvamo_product.h"
-#include "uninstall/ownership.h"
+#include "lib/product/ownership.h"
 
 namespace {
 

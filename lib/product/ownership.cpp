@@ -1,4 +1,4 @@
-#include "uninstall/ownership.h"
+#include "lib/product/ownership.h"
 
 #include <cstdint>
 
