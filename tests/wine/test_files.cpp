@@ -42,3 +42,28 @@ std::wstring Wide(const std::string& ansi) {
 }
 
 void ForgetRegisteredInstallation() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kelvamo::kUninstallKey); }
+
+std::string ProductRecords() {
+  std::string state;
+  for (const char* keyName : {kelvamo::kAppKey, kelvamo::kUninstallKey}) {
+    state += keyName;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+      state += " <no key>\n";
+      continue;
+    }
+    state += '\n';
+    for (DWORD i = 0;; ++i) {
+      char name[256];
+      BYTE data[2048];
+      DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
+      if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) {
+        break;
+      }
+      state += std::string("  ") + name + " (" + std::to_string(type) + ") " +
+               std::string(reinterpret_cast<const char*>(data), dataSize) + '\n';
+    }
+    RegCloseKey(key);
+  }
+  return state;
+}

@@ -18,3 +18,7 @@ std::wstring Wide(const std::string& ansi);
 // Removes the uninstall entry, so that setup.exe starts as on a system without Kelvamo and its
 // folder page proposes the default folder. The files of an installation stay.
 void ForgetRegisteredInstallation();
+
+// Every value of the application key and the uninstall entry (name, type, bytes), or that a key
+// is missing: what an installation taken back must leave exactly as it found it.
+std::string ProductRecords();
