@@ -13,7 +13,8 @@ const char kVersionBack[] = "已恢复为中断前安装的版本";
 const char kVersionBackEnd[] = "，现在可以重新安装。";
 const char kFinished[] = "那次安装已经完整，剩下的清理现已完成。";
 const char kStuck[] =
-    "有些文件未能恢复，可能正被其他程序使用。请关闭其他程序后重新运行安装程序。";
+    "上次被中断的 Kelvamo 安装未能完全恢复：有些文件可能正被其他程序使用。"
+    "请关闭其他程序后重新运行安装程序。";
 const char kDamagedJournal[] = "文件夹中的安装记录已损坏，无法自动恢复：";
 const char kDamagedEnd[] = "\r\n请检查该文件夹，删除这个文件后重新运行安装程序。";
 
@@ -35,7 +36,7 @@ bool Tell(Recovery outcome, const kelvamo::InstallJournal& journal, const std::s
       text += kFinished;
       break;
     case Recovery::kStuck:
-      AfxMessageBox((text + kStuck).c_str(), MB_OK | MB_ICONSTOP);
+      AfxMessageBox(kStuck, MB_OK | MB_ICONSTOP);
       return false;
     case Recovery::kDamaged:
       AfxMessageBox((kDamagedJournal + installDir + kelvamo::kJournalFile + kDamagedEnd).c_str(),

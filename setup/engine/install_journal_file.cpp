@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int kTakeBackAttempts = 5;
+constexpr DWORD kTakeBackPauseMs = 1000;
 // A journal of more than this is not one an installation wrote.
 constexpr DWORD kMaxJournalBytes = 256u << 20;
 
@@ -214,7 +216,12 @@ Recovery RecoverIn(const std::string& installDir, kelvamo::InstallJournal& journ
     static_cast<void>(FinishCommitted(folder, journal));
     return Recovery::kFinished;
   }
-  return TakeBack(folder, journal) ? Recovery::kTakenBack : Recovery::kStuck;
+  // Programs the cut-off run started may still be ending, holding a file of theirs: a few tries.
+  for (int attempt = 0; attempt < kTakeBackAttempts; ++attempt) {
+    if (TakeBack(folder, journal)) return Recovery::kTakenBack;
+    Sleep(kTakeBackPauseMs);
+  }
+  return Recovery::kStuck;
 }
 
 bool FinishCommitted(const ListedFolder& folder, const kelvamo::InstallJournal& journal) {

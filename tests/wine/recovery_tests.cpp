@@ -104,13 +104,17 @@ std::string OutcomeLine(int exitCode, const char* name) {
 }
 
 void EndAll(const char* name) {
-  for (DWORD pid; (pid = FindProcessByName(name)) != 0;) {
+  EXPECT_TRUE(WaitUntil([&] {
+    const DWORD pid = FindProcessByName(name);
+    if (pid == 0) return true;
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!process) break;
-    TerminateProcess(process, 9);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
-  }
+    if (process) {
+      TerminateProcess(process, 9);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+    return false;
+  })) << name << " could not be ended";
 }
 
 // Ends the installer and whatever it started, without a word to any of them.
@@ -153,7 +157,7 @@ std::wstring StartAfterCut(const std::wstring& exe) {
   HWND question = setup.WaitForOwnedDialog();
   EXPECT_TRUE(question);
   if (question) WizardDriver::Click(question, kYes);
-  EXPECT_EQ(setup.WaitForExit(20000), static_cast<DWORD>(kExitRecovered));
+  EXPECT_EQ(setup.WaitForExit(20000), static_cast<DWORD>(kExitRecovered)) << SetupLog();
   EXPECT_EQ(LastLine(SetupLog()), OutcomeLine(kExitRecovered, "recovered"));
   return message;
 }
