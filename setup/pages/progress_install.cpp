@@ -70,7 +70,8 @@ void CProgressPage::StartInstall() {
   static_cast<void>(m_previous.Read(dir));
   if (!ReadReplacedInstallation(dir)) return BackToFolderPage();
   const auto table = PayloadTable();
-  if (!table) return ReturnToFolderPage(kPayloadDamaged);
+  // Checked at the start already; a payload that cannot be read now fails as its writing would.
+  if (!table) return ShowFailure(kPayloadDamaged);
   m_install.Plan(dir, m_previous.Entries(), m_strReplacedDir, table->entries);
 
   PayloadCopy archive;

@@ -209,6 +209,6 @@ TEST(Accessibility, EveryControlOfEveryPageHasNameRoleAndState) {
     ExpectUnnumbered(question, 1, 0, 0);
   }
   WizardDriver::Click(question, kYes);
-  EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitCancelled));
+  EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitInstalled));
   CoUninitialize();
 }

@@ -118,8 +118,14 @@ void EndAll(const char* name) {
 }
 
 // Ends the installer and whatever it started, without a word to any of them.
-void CutOff() {
-  EndAll("setup.exe");
+void CutOff(const WizardDriver& setup) {
+  HANDLE installer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, setup.ProcessId());
+  ASSERT_TRUE(installer);
+  TerminateProcess(installer, 9);
+  WaitForSingleObject(installer, 5000);
+  CloseHandle(installer);
+  // A program it was starting as it ended shows up only a moment later.
+  Sleep(1000);
   EndAll(kExtractorName);
   EndAll("unpack200.exe");
 }
@@ -220,7 +226,7 @@ class KillHarness : public testing::Test {
       StartInstall(setup, kNewSetup, m_folder);
       ASSERT_TRUE(WaitUntil([&] { return LogHasStep(point.step); }, kStepTimeoutMs))
           << "never reached; the log:\n" << SetupLog();
-      CutOff();
+      CutOff(setup);
     }
     if (point.step == kStepExpanding) ExpectUninstallerRefuses();
     // A run cut off after its commit may have finished its clean-up already: nothing to restore.
@@ -325,7 +331,7 @@ TEST_F(KillHarness, AnUpgradeCutOffAnywhereLeavesTheOldVersionExactly) {
     WizardDriver::Click(question, kYes);
     ASSERT_TRUE(WaitUntil([&] { return LogHasStep(std::string(kStepTakingBack) + ' ' + m_folder); },
                           kStepTimeoutMs));
-    CutOff();
+    CutOff(setup);
   }
   if (Exists(m_folder + kJournalFile)) StartAfterCut(kNewSetup);
   const Tree afterCancel = TreeOf(m_folder);
