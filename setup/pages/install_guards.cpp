@@ -26,6 +26,7 @@ const char kFilesInUse[] = "下列文件正被其他程序使用，安装无法�
 const char kMoreFiles[] = "……共 ";
 const char kMoreFilesEnd[] = " 个文件\r\n";
 const char kHeldBy[] = "使用它们的程序：";
+const char kRunningThere[] = "正从安装文件夹运行的程序：";
 const char kFilesInUseEnd[] =
     "\r\n请关闭这些程序，再按“重试”；按“取消”返回。安装尚未写入任何内容。";
 // The names a message shows at most; the count tells the rest.
@@ -71,10 +72,14 @@ bool CProgressPage::FilesClosedIn() {
       if (i < kShownFiles) text += dir + AnsiName(held[i]) + "\r\n";
     }
     if (held.size() > kShownFiles) text += kMoreFiles + std::to_string(held.size()) + kMoreFilesEnd;
-    const std::vector<std::string> programs = ProgramsHolding(paths);
-    for (size_t i = 0; i < programs.size(); ++i) {
-      text += (i == 0 ? kHeldBy : "、") + programs[i];
+    // Where the system cannot say who holds them, the programs running from the folder likely do.
+    std::vector<std::string> programs = ProgramsHolding(paths);
+    const char* heading = kHeldBy;
+    if (programs.empty()) {
+      programs = ProgramsRunningIn(dir);
+      heading = kRunningThere;
     }
+    for (size_t i = 0; i < programs.size(); ++i) text += (i == 0 ? heading : "、") + programs[i];
     text += kFilesInUseEnd;
     if (AfxMessageBox(text.c_str(), MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY) return false;
   }

@@ -107,6 +107,7 @@ TEST(ExitQuestion, YesAtStepsOneAndTwoStopsTheExtractorAndTouchesNothingElse) {
     ASSERT_NE(question, nullptr);
     WizardDriver::Click(question, kYes);
     EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitCancelled));
+    EXPECT_EQ(LastLogLine(SetupLogText()), OutcomeLine(kExitCancelled, "cancelled"));
 
     EXPECT_EQ(extractor.ExitCode(), 4u) << "the extractor is ended at every step";
     EXPECT_TRUE(Exists(folder + kArchiveName));

@@ -79,6 +79,7 @@ TEST(PayloadGuard, DamagedPayloadOrSignatureIsReportedAndNothingIsWritten) {
     EXPECT_EQ(WizardDriver::Text(box), L"setup") << "a message box, not the wizard";
     WizardDriver::Click(box, IDOK);
     EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitRefused));
+    EXPECT_EQ(LastLogLine(SetupLogText()), OutcomeLine(kExitRefused, "refused"));
     EXPECT_EQ(RegistryBytes("Software\\kelvamo", "Path"), MarkerValue());
     EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayName"), "<no key>");
     EXPECT_FALSE(Exists(std::string("C:\\Program Files\\kelvamo\\") + kArchiveName));

@@ -142,6 +142,7 @@ TEST_F(InstallTest, AnExtractorThatEndsWellWithoutWritingIsAFailureThatRollsBack
   ASSERT_TRUE(question);
   WizardDriver::Click(question, 1000);  // 是(Y)
   EXPECT_EQ(setup_.WaitForExit(10000), static_cast<DWORD>(kExitFailed));
+  EXPECT_EQ(LastLogLine(SetupLogText()), OutcomeLine(kExitFailed, "failed"));
   EXPECT_FALSE(Exists(folder)) << "the folder it made goes with what it wrote";
   EXPECT_EQ(ProductRecords(), records);
 }

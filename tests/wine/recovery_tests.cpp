@@ -3,6 +3,7 @@
 // run, exactly; after the run is repeated, the new one. Never a mix.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdint>
 #include <map>
@@ -72,35 +73,8 @@ std::string Differences(const Tree& expected, const Tree& found) {
   return text;
 }
 
-std::string SetupLog() {
-  wchar_t folder[MAX_PATH + 1];
-  GetTempPathW(MAX_PATH + 1, folder);
-  const std::wstring path = folder + std::wstring(L"kelvamo-setup.log");
-  std::string text;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char chunk[8192];
-  for (DWORD got = 0; ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got;) {
-    text.append(chunk, got);
-  }
-  CloseHandle(file);
-  return text;
-}
-
 bool LogHasStep(const std::string& step) {
-  return SetupLog().find(' ' + step + "\r\n") != std::string::npos;
-}
-
-std::string LastLine(const std::string& text) {
-  const size_t end = text.size() >= 2 ? text.size() - 2 : 0;
-  const size_t start = text.rfind('\n', end > 0 ? end - 1 : 0);
-  const std::string line = text.substr(start == std::string::npos ? 0 : start + 1);
-  return line.substr(line.find(' ') + 1);
-}
-
-std::string OutcomeLine(int exitCode, const char* name) {
-  return kOutcomePrefix + std::string(name) + ", exit code " + std::to_string(exitCode) + "\r\n";
+  return SetupLogText().find(' ' + step + "\r\n") != std::string::npos;
 }
 
 void EndAll(const char* name) {
@@ -117,6 +91,23 @@ void EndAll(const char* name) {
   })) << name << " could not be ended";
 }
 
+// Ends every process `parent` started, its console's host among them.
+void EndChildrenOf(DWORD parent) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ParentProcessID != parent) continue;
+    HANDLE child = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+    if (!child) continue;
+    TerminateProcess(child, 9);
+    WaitForSingleObject(child, 5000);
+    CloseHandle(child);
+  }
+  CloseHandle(snapshot);
+}
+
 // Ends the installer and whatever it started, without a word to any of them.
 void CutOff(const WizardDriver& setup) {
   HANDLE installer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, setup.ProcessId());
@@ -126,6 +117,7 @@ void CutOff(const WizardDriver& setup) {
   CloseHandle(installer);
   // A program it was starting as it ended shows up only a moment later.
   Sleep(1000);
+  EndChildrenOf(setup.ProcessId());
   EndAll(kExtractorName);
   EndAll("unpack200.exe");
 }
@@ -163,8 +155,8 @@ std::wstring StartAfterCut(const std::wstring& exe) {
   HWND question = setup.WaitForOwnedDialog();
   EXPECT_TRUE(question);
   if (question) WizardDriver::Click(question, kYes);
-  EXPECT_EQ(setup.WaitForExit(20000), static_cast<DWORD>(kExitRecovered)) << SetupLog();
-  EXPECT_EQ(LastLine(SetupLog()), OutcomeLine(kExitRecovered, "recovered"));
+  EXPECT_EQ(setup.WaitForExit(20000), static_cast<DWORD>(kExitRecovered)) << SetupLogText();
+  EXPECT_EQ(LastLogLine(SetupLogText()), OutcomeLine(kExitRecovered, "recovered"));
   return message;
 }
 
@@ -225,7 +217,7 @@ class KillHarness : public testing::Test {
       WizardDriver setup;
       StartInstall(setup, kNewSetup, m_folder);
       ASSERT_TRUE(WaitUntil([&] { return LogHasStep(point.step); }, kStepTimeoutMs))
-          << "never reached; the log:\n" << SetupLog();
+          << "never reached; the log:\n" << SetupLogText();
       CutOff(setup);
     }
     if (point.step == kStepExpanding) ExpectUninstallerRefuses();
@@ -341,7 +333,7 @@ TEST_F(KillHarness, AnUpgradeCutOffAnywhereLeavesTheOldVersionExactly) {
   // Run again, the upgrade completes: the new version whole, its log kept beside it.
   Install(kNewSetup, m_folder);
   ExpectNewVersionWhole();
-  EXPECT_EQ(LastLine(ReadFileText(m_folder + kSetupLogFile)), OutcomeLine(kExitInstalled, "installed"));
+  EXPECT_EQ(LastLogLine(ReadFileText(m_folder + kSetupLogFile)), OutcomeLine(kExitInstalled, "installed"));
 }
 
 // A file the upgrade replaces, held open by another program: it is named before anything is

@@ -22,3 +22,10 @@ void ForgetRegisteredInstallation();
 // Every value of the application key and the uninstall entry (name, type, bytes), or that a key
 // is missing: what an installation taken back must leave exactly as it found it.
 std::string ProductRecords();
+
+// The installer's log as it stands in the temporary folder; empty when there is none.
+std::string SetupLogText();
+// A log's last line without its time.
+std::string LastLogLine(const std::string& log);
+// The last line of a run that ends with `exitCode`, the outcome named `outcome`.
+std::string OutcomeLine(int exitCode, const char* outcome);
