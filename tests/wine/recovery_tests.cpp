@@ -9,7 +9,6 @@
 #include <map>
 #include <string>
 
-#include "lib/win32/process_list.h"
 #include "setup/app/exit_codes.h"
 #include "setup/engine/install_log.h"
 #include "setup/engine/registry_records.h"
@@ -77,20 +76,6 @@ bool LogHasStep(const std::string& step) {
   return SetupLogText().find(' ' + step + "\r\n") != std::string::npos;
 }
 
-void EndAll(const char* name) {
-  EXPECT_TRUE(WaitUntil([&] {
-    const DWORD pid = FindProcessByName(name);
-    if (pid == 0) return true;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (process) {
-      TerminateProcess(process, 9);
-      WaitForSingleObject(process, 5000);
-      CloseHandle(process);
-    }
-    return false;
-  })) << name << " could not be ended";
-}
-
 // Ends every process `parent` started, its console's host among them.
 void EndChildrenOf(DWORD parent) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -108,7 +93,8 @@ void EndChildrenOf(DWORD parent) {
   CloseHandle(snapshot);
 }
 
-// Ends the installer and whatever it started, without a word to any of them.
+// Ends the installer and whatever it started (the extractor, the runtime's unpacker), without a
+// word to any of them.
 void CutOff(const WizardDriver& setup) {
   HANDLE installer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, setup.ProcessId());
   ASSERT_TRUE(installer);
@@ -118,8 +104,6 @@ void CutOff(const WizardDriver& setup) {
   // A program it was starting as it ended shows up only a moment later.
   Sleep(1000);
   EndChildrenOf(setup.ProcessId());
-  EndAll(kExtractorName);
-  EndAll("unpack200.exe");
 }
 
 // The wizard of `exe` installing into `folder`, up to the press of Next on the folder page.
