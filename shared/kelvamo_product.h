@@ -32,6 +32,18 @@ constexpr char kUninstallerFile[] = "Uninstall.exe";
 // installation leaves it in the install folder for the uninstaller (docs/installed-files.md).
 constexpr char kInstalledListFile[] = "uninstall.lst";
 
+// What an installation keeps in the folder while it changes anything there: the journal that lets
+// the next start take it back whole (or finish it), and the folder the files it replaces wait in
+// until it is complete. The uninstaller leaves a folder with a journal to setup.exe.
+constexpr char kJournalFile[] = "kelvamo-setup.journal";
+constexpr char kBackupFolder[] = "kelvamo-setup.backup";
+// The installer's log: written in the temporary folder, copied into the install folder when the
+// installation is complete; the uninstaller removes it with the product.
+constexpr char kSetupLogFile[] = "kelvamo-setup.log";
+// Temporaries of the installer and its extractor: prefix, process id, '-', count, ".tmp".
+constexpr char kSetupTemporaryPrefix[] = "kelvamo-setup-";
+constexpr char kExtractorTemporaryPrefix[] = "uharc-";
+
 // The notices the licences of what the programs link ask a binary distribution to carry
 // (docs/third-party.md): the build puts them at the top of every product tree it packs.
 constexpr char kNoticesFile[] = "THIRD-PARTY-NOTICES.txt";

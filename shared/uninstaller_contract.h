@@ -13,5 +13,8 @@ constexpr int kUninstallAppRunning = 2;  // kelvamo.exe runs from the folder: no
 constexpr int kUninstallNoList = 3;      // the file list is missing or damaged: no file was removed
 constexpr int kUninstallIncomplete = 4;  // some file, folder, link or key could not be removed
 constexpr int kUninstallFailed = 5;      // a bad command line, or the work could not be started
+// An installation was cut off in this folder: setup.exe restores it at its next start. Nothing
+// was removed.
+constexpr int kUninstallInterrupted = 6;
 
 }  // namespace kelvamo

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lib/win32/wide_path.h"
+#include "shared/kelvamo_product.h"
 
 namespace uharc {
 namespace {
@@ -117,7 +118,8 @@ uha::Status Win32Sink::BeginFile(const uha::Entry& entry) {
   if (!st.ok()) return st;
   // A fresh name that nothing stands at yet: FILE_CREATE refuses even a dangling link. The name is
   // too long for the 8.3 shape, so it cannot alias another file.
-  const std::wstring prefix = L"uharc-" + Digits(GetCurrentProcessId()) + L"-";
+  const std::wstring prefix = WidenUtf8(kelvamo::kExtractorTemporaryPrefix) +
+                              Digits(GetCurrentProcessId()) + L"-";
   NTSTATUS status;
   do {
     std::wstring leaf = prefix + Digits(temporaries_++) + L".tmp";

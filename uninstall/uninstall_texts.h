@@ -13,6 +13,9 @@ constexpr wchar_t kNoListBefore[] = L"安装文件夹中的文件清单 ";
 constexpr wchar_t kNoListAfter[] =
     L" 不存在或已损坏。卸载程序无法确定哪些文件属于 Kelvamo，因此不会删除任何文件。\r\n\r\n"
     L"是否只删除 Kelvamo 的注册表项和快捷方式?";
+constexpr wchar_t kInterrupted[] =
+    L"Kelvamo 的安装在这个文件夹中被中断过，需要先由安装程序恢复，卸载程序没有删除任何内容。\r\n\r\n"
+    L"请运行 Kelvamo 安装程序：它启动时会恢复中断前的状态，之后即可卸载。";
 constexpr wchar_t kRemoved[] = L"Kelvamo 已从此计算机上删除。";
 constexpr wchar_t kOnlyEntriesRemoved[] =
     L"Kelvamo 的注册表项和快捷方式已删除。安装文件夹中的文件没有删除:\r\n";

@@ -65,6 +65,12 @@ bool Uninstaller::ApplicationClosed() const {
 }
 
 int Uninstaller::Remove() {
+  // An installation cut off here is setup.exe's to restore: removing by either list now could
+  // leave neither version.
+  if (Exists(m_folder + ListedName(kJournalFile))) {
+    m_interrupted = true;
+    return kUninstallInterrupted;
+  }
   const auto list = m_listed.Open(m_folder) ? ReadInstalledList(m_listed) : std::nullopt;
   if (!list) {
     const std::wstring question = texts::kNoListBefore +
@@ -109,6 +115,11 @@ bool Uninstaller::RemoveFiles(const RemovalPlan& plan) {
     m_listedFolders.push_back(ListedPath(m_folder, name));
   }
   if (!m_failedFiles.empty()) return false;
+  // The installer's log is the product's too, though no list names it.
+  if (!m_listed.RemoveFile(ListedName(kSetupLogFile))) {
+    NoteFailedFile(kSetupLogFile);
+    return false;
+  }
   if (!m_listed.RemoveFile(ListedName(kInstalledListFile))) {
     NoteFailedFile(kInstalledListFile);
     return false;
@@ -174,7 +185,9 @@ std::wstring Uninstaller::KeptFoldersText() const {
 void Uninstaller::ShowResult(int code) const {
   if (m_silent || code == kUninstallCancelled || code == kUninstallAppRunning) return;
   std::wstring text;
-  if (m_folderChanged) {
+  if (m_interrupted) {
+    text = texts::kInterrupted;
+  } else if (m_folderChanged) {
     text = texts::kFolderChanged + WithoutBackslash(m_folder);
   } else if (code == kUninstallNoList) {
     text = (m_entriesCount > 0 ? texts::kOnlyEntriesRemoved : texts::kNoEntriesFound) +

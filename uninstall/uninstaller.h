@@ -36,6 +36,7 @@ class Uninstaller {
   bool m_silent;
   ListedFolder m_listed;  // the folder the list was read from, held to the end
   bool m_folderChanged = false;
+  bool m_interrupted = false;  // an installation was cut off in the folder
   bool m_entriesRemoved = true;  // no link or key of this installation stayed
   int m_entriesCount = 0;        // links and keys removed
   bool m_removeOriginal = false;

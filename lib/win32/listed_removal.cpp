@@ -157,17 +157,19 @@ HANDLE OpenFolder(const std::wstring& path, DWORD access, DWORD share = kShareAl
   return handle;
 }
 
-// Walks `name` below the folder, checking every component; the last one is opened with `access`
-// and `options`.
+// Walks `name` below the folder, checking every component; the last one is opened with `access`,
+// `options`, `share` and `disposition`.
 Opened OpenListed(HANDLE folder, const std::wstring& folderName, const std::wstring& name,
-                         ACCESS_MASK access, ULONG options) {
+                  ACCESS_MASK access, ULONG options, ULONG share = kShareAll,
+                  ULONG disposition = FILE_OPEN) {
   if (!folder || name.empty()) return {};
   Handle parent;
   HANDLE current = folder;
   for (size_t start = 0;;) {
     const size_t end = name.find(L'\\', start);
     const bool last = end == std::wstring::npos;
-    Opened opened = last ? OpenChild(current, name.substr(start), access, options)
+    Opened opened = last ? OpenChild(current, name.substr(start), access, options, share,
+                                     disposition)
                          : OpenChild(current, name.substr(start, end - start),
                                      FILE_TRAVERSE | FILE_READ_ATTRIBUTES, FILE_DIRECTORY_FILE);
     if (opened.found != Found::kYes) return opened;
@@ -212,6 +214,11 @@ bool ListedFolder::OpenSharing(const std::wstring& path, DWORD share) {
   return true;
 }
 
+void ListedFolder::Release() {
+  if (m_handle) CloseHandle(m_handle);
+  m_handle = nullptr;
+}
+
 bool ListedFolder::SameAs(const ListedFolder& other) const {
   return m_handle && other.m_handle && SameFileObject(m_handle, other.m_handle);
 }
@@ -239,6 +246,14 @@ std::optional<std::uint64_t> ListedFolder::FileSize(const std::wstring& name) co
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
   return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool ListedFolder::IsFolder(const std::wstring& name) const {
+  const Opened opened =
+      OpenListed(m_handle, m_name, name, FILE_READ_ATTRIBUTES, FILE_DIRECTORY_FILE);
+  if (opened.found != Found::kYes) return false;
+  CloseHandle(opened.handle);
+  return true;
 }
 
 bool ListedFolder::RemoveFile(const std::wstring& name) const {
@@ -273,7 +288,12 @@ HANDLE ListedFolder::CreateNewFile(const std::wstring& name) const {
 }
 
 bool ListedFolder::RenameInto(HANDLE file, const std::wstring& name) const {
-  if (!m_handle || name.empty() || name.find(L'\\') != std::wstring::npos) return false;
+  if (name.find(L'\\') != std::wstring::npos) return false;
+  return RenameBelow(file, name);
+}
+
+bool ListedFolder::RenameBelow(HANDLE file, const std::wstring& name) const {
+  if (!m_handle || name.empty()) return false;
   const ULONG nameBytes = static_cast<ULONG>(name.size() * sizeof(wchar_t));
   // The platform's FILE_RENAME_INFORMATION: the name starts at the member's own offset, not
   // after the padded head.
@@ -294,6 +314,39 @@ bool ListedFolder::RenameInto(HANDLE file, const std::wstring& name) const {
                                                kFileRenameInformation);
   if (!NT_SUCCESS(status)) SetLastError(RtlNtStatusToDosError(status));
   return NT_SUCCESS(status);
+}
+
+bool ListedFolder::MakeFolder(const std::wstring& name) const {
+  const Opened made = OpenListed(m_handle, m_name, name, FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                 FILE_DIRECTORY_FILE, kShareAll, FILE_OPEN_IF);
+  // The folders on the way must be there for the walk: made one level at a time from the top.
+  if (made.found == Found::kAbsent) {
+    const size_t parent = name.rfind(L'\\');
+    return parent != std::wstring::npos && MakeFolder(name.substr(0, parent)) && MakeFolder(name);
+  }
+  if (made.found != Found::kYes) return false;
+  CloseHandle(made.handle);
+  return true;
+}
+
+bool ListedFolder::MoveWithin(const std::wstring& from, const std::wstring& to) const {
+  const Opened opened = OpenListed(m_handle, m_name, from, DELETE | FILE_READ_ATTRIBUTES,
+                                   FILE_NON_DIRECTORY_FILE, 0);
+  if (opened.found != Found::kYes) return false;
+  Handle file(opened.handle);
+  const size_t parent = to.rfind(L'\\');
+  return (parent == std::wstring::npos || MakeFolder(to.substr(0, parent))) &&
+         RenameBelow(file.get(), to);
+}
+
+bool ListedFolder::InUse(const std::wstring& name) const {
+  const Opened opened = OpenListed(m_handle, m_name, name, DELETE | FILE_READ_ATTRIBUTES,
+                                   FILE_NON_DIRECTORY_FILE, 0);
+  if (opened.found == Found::kYes) {
+    CloseHandle(opened.handle);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_LOCK_VIOLATION;
 }
 
 HANDLE ListedFolder::OpenHeld(const std::wstring& name, ACCESS_MASK access) const {

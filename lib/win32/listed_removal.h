@@ -33,6 +33,8 @@ class ListedFolder {
   bool Open(const std::wstring& path);
   // As Open, and the folder cannot be renamed or deleted by anyone while this object holds it.
   bool Hold(const std::wstring& path);
+  // Lets go of the folder: held, it could not be removed.
+  void Release();
   // Whether both are open on one folder (volume and file id): the folder the list was read from
   // is still the one its path names.
   bool SameAs(const ListedFolder& other) const;
@@ -40,6 +42,8 @@ class ListedFolder {
   // The listed file `name` (components joined by backslashes) read whole; nothing when it is
   // missing, a link, larger than `maxBytes` or cannot be read.
   std::optional<std::string> Read(const std::wstring& name, DWORD maxBytes) const;
+  // Whether the listed `name` is a folder (and no link).
+  bool IsFolder(const std::wstring& name) const;
   // The size of the listed file `name`; nothing when it is missing, a folder or a link.
   std::optional<std::uint64_t> FileSize(const std::wstring& name) const;
   // Deletes the listed file `name`, read-only or not; true when it is gone or was never there.
@@ -50,6 +54,17 @@ class ListedFolder {
   bool RemoveFolder(const std::wstring& name) const;
   // Removes the folder itself when it is empty; true when it is gone.
   bool RemoveItself() const;
+
+  // Makes the listed folder `name` and every folder on the way that is missing; false when any of
+  // them is a file or a link.
+  bool MakeFolder(const std::wstring& name) const;
+  // Gives the listed file `from` the listed name `to` (its folders made as needed), replacing a
+  // file that stands there; the file must be open nowhere else. False, the last error saying
+  // why, when `from` is missing, a link, open elsewhere or cannot be renamed.
+  bool MoveWithin(const std::wstring& from, const std::wstring& to) const;
+  // Whether another program holds the listed file open, so that it could be neither moved nor
+  // replaced.
+  bool InUse(const std::wstring& name) const;
 
   // Files the installer writes itself. A name is never followed: a new file is made under a name
   // nothing stands at and then given its final name, which replaces whatever stood there (a
@@ -69,6 +84,8 @@ class ListedFolder {
 
  private:
   bool OpenSharing(const std::wstring& path, DWORD share);
+  // Renames the open file to `name` below the folder, replacing what stood there.
+  bool RenameBelow(HANDLE file, const std::wstring& name) const;
 
   HANDLE m_handle = nullptr;
   std::wstring m_path;  // as opened, without a trailing backslash

@@ -77,3 +77,25 @@ bool IsRunningFrom(const std::string& folder, const char* name) {
   }
   return false;
 }
+
+std::vector<std::string> ProgramsRunningIn(const std::string& folder) {
+  std::vector<std::string> names;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return names;
+  PROCESSENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    const std::string path = ImagePathOf(entry.th32ProcessID);
+    if (path.size() <= folder.size() ||
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
+                       static_cast<int>(folder.size()), folder.c_str(),
+                       static_cast<int>(folder.size())) != CSTR_EQUAL) {
+      continue;
+    }
+    bool named = false;
+    for (const std::string& name : names) named = named || lstrcmpiA(name.c_str(), entry.szExeFile) == 0;
+    if (!named) names.push_back(entry.szExeFile);
+  }
+  CloseHandle(snapshot);
+  return names;
+}

@@ -8,4 +8,8 @@ public:
   ~CSetupApp() override;
 
   bool InitInstance() override;
+
+private:
+  // The run from the payload's check to the wizard's close; its exit code (exit_codes.h).
+  int Run();
 };

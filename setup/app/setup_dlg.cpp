@@ -7,6 +7,7 @@
 #include "setup/app/finish_sequence.h"
 #include "setup/engine/payload.h"
 #include "setup/framework/ansi_lead_byte.h"
+#include "setup/app/exit_codes.h"
 #include "setup/pages/exit_confirm_dlg.h"
 #include "setup/res/resource.h"
 #include "setup/ui/dialog_keys.h"
@@ -62,7 +63,7 @@ bool CSetupDlg::SignatureHolds() {
     m_bDamageShown = true;
     ShowWindow(SW_HIDE);
     AfxMessageBox(kPayloadDamaged, MB_OK | MB_ICONSTOP);
-    AfxGetApp()->m_nExitCode = kExitDamaged;
+    AfxGetApp()->m_nExitCode = kExitRefused;
     SendMessage(WM_CLOSE);
   }
   return false;

@@ -52,6 +52,8 @@ public:
   // folder page proposes that one's folder, and the installation replaces it.
   std::string m_strVersion;
   std::optional<RegisteredInstallation> m_installed;
+  // Whether this run restored an installation that had been cut off.
+  bool m_bRecovered = false;
 
 protected:
   void DoDataExchange(CDataExchange* dx) override;

@@ -62,8 +62,10 @@ kelvamo::RowCells ReadRowNearCursor(SHORT rowsUp) {
 
 bool ExtractorRun::Start(const std::string& installDir, const std::string& commandLine) {
   m_process.Reset(nullptr);
-  if (!SetCurrentDirectoryA(installDir.c_str())) return false;
+  // The console first: the program that hosts it starts in the current folder, and would keep the
+  // install folder from being removed after a cut-off run.
   AllocHiddenConsole();
+  if (!SetCurrentDirectoryA(installDir.c_str())) return false;
 
   // The extractor writes to this console, handed over explicitly as its standard handles.
   ProcessStart how;

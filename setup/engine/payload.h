@@ -7,11 +7,9 @@
 #include "lib/archive/uha_format.h"
 #include "lib/product/payload_record.h"
 
-// What a damaged installer says before it ends, having written nothing, and its exit code: whoever
-// started the damaged copy (a deployment tool, a script) learns that nothing was installed.
+// What a damaged installer says before it ends, having written nothing.
 constexpr char kPayloadDamaged[] =
     "安装程序已损坏（下载不完整或复制出错），无法安装。请重新下载安装程序。";
-constexpr int kExitDamaged = 1;
 
 // Ids of the payload resources, of type "SETUP", inside the installer's own image.
 constexpr WORD kArchiveResource = 132;

@@ -5,6 +5,8 @@
 
 #include "lib/product/payload_record.h"
 #include "lib/win32/listed_removal.h"
+#include "lib/win32/wide_path.h"
+#include "shared/kelvamo_product.h"
 
 namespace {
 
@@ -23,7 +25,8 @@ std::wstring Decimal(unsigned long value) {
 
 // A new file of the installer's own in the folder, under a name nothing stands at.
 HANDLE CreateTemporary(const ListedFolder& folder) {
-  const std::wstring stem = L"kelvamo-setup-" + Decimal(GetCurrentProcessId()) + L'-';
+  const std::wstring stem =
+      WidenUtf8(kelvamo::kSetupTemporaryPrefix) + Decimal(GetCurrentProcessId()) + L'-';
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     HANDLE file = folder.CreateNewFile(stem + Decimal(static_cast<unsigned long>(attempt)) + L".tmp");
     if (file) return file;

@@ -80,11 +80,64 @@ DWORD EstimatedKiB(const kelvamo::PayloadFacts& facts) {
   return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(kib);
 }
 
-}  // namespace
+bool KeyExists(const char* keyName) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
 
-bool WriteRegistryRecords(const std::string& installDir, const std::string& version,
-                          const std::optional<kelvamo::PayloadFacts>& facts) {
-  const bool app = WriteValues(kelvamo::kAppKey, {{"Path", installDir}});
+// A string or number value as stored; nothing when it is missing, of another type or too long.
+std::optional<kelvamo::PriorValue> ReadRaw(const char* keyName, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  BYTE data[4096];
+  DWORD type = 0, size = sizeof(data);
+  const LONG read = RegQueryValueExA(key, name, nullptr, &type, data, &size);
+  RegCloseKey(key);
+  if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_DWORD)) return std::nullopt;
+  kelvamo::PriorValue value;
+  value.name = name;
+  value.type = type;
+  value.bytes.assign(reinterpret_cast<const char*>(data), size);
+  return value;
+}
+
+bool WriteRaw(const char* keyName, const kelvamo::PriorValue& value) {
+  HKEY key = CreateAndOpen(keyName);
+  if (!key) return false;
+  const bool written =
+      RegSetValueExA(key, value.name.c_str(), 0, value.type,
+                     reinterpret_cast<const BYTE*>(value.bytes.data()),
+                     static_cast<DWORD>(value.bytes.size())) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return written;
+}
+
+// Deletes the value; true when it is gone or was never there.
+bool DeleteValue(const char* keyName, const char* name) {
+  HKEY key = nullptr;
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_SET_VALUE, &key);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  const LONG deleted = RegDeleteValueA(key, name);
+  RegCloseKey(key);
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+// Deletes the key when nothing is left in it; true when it is gone or holds something else.
+bool DeleteKeyIfEmpty(const char* keyName) {
+  const LONG deleted = RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyName);
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND || KeyExists(keyName);
+}
+
+// The uninstall entry of an installation of `version` in `installDir`.
+bool WriteUninstallEntry(const std::string& installDir, const std::string& version,
+                         std::optional<DWORD> estimatedKiB) {
   Values entry = {{"DisplayName", kelvamo::kProductName}, {"DisplayVersion", version}};
   const auto uninstall = kelvamo::BuildUninstallString(installDir);
   if (uninstall) {
@@ -96,8 +149,46 @@ bool WriteRegistryRecords(const std::string& installDir, const std::string& vers
   entry.emplace_back("Publisher", kelvamo::kPublisher);
   entry.emplace_back("URLInfoAbout", std::string("http://") + kelvamo::kProductHost + "/");
   Numbers numbers = {{"NoModify", 1}, {"NoRepair", 1}};
-  if (facts) numbers.emplace_back("EstimatedSize", EstimatedKiB(*facts));
-  return WriteValues(kelvamo::kUninstallKey, entry, numbers) && app && uninstall.has_value();
+  if (estimatedKiB) numbers.emplace_back("EstimatedSize", *estimatedKiB);
+  return WriteValues(kelvamo::kUninstallKey, entry, numbers) && uninstall.has_value();
+}
+
+}  // namespace
+
+bool WriteRegistryRecords(const std::string& installDir, const std::string& version,
+                          const std::optional<kelvamo::PayloadFacts>& facts) {
+  const bool app = WriteValues(kelvamo::kAppKey, {{"Path", installDir}});
+  std::optional<DWORD> estimate;
+  if (facts) estimate = EstimatedKiB(*facts);
+  return WriteUninstallEntry(installDir, version, estimate) && app;
+}
+
+void ReadPriorRecords(kelvamo::InstallJournal& journal) {
+  journal.appKeyExisted = KeyExists(kelvamo::kAppKey);
+  journal.uninstallKeyExisted = KeyExists(kelvamo::kUninstallKey);
+  journal.priorValues.clear();
+  auto read = [&](bool inAppKey, const char* name) {
+    if (auto value = ReadRaw(inAppKey ? kelvamo::kAppKey : kelvamo::kUninstallKey, name)) {
+      value->inAppKey = inAppKey;
+      journal.priorValues.push_back(std::move(*value));
+    }
+  };
+  read(true, "Path");
+  for (std::size_t i = 0; i < kUninstallEntryValueCount; ++i) read(false, kUninstallEntryValues[i]);
+}
+
+bool RestorePriorRecords(const kelvamo::InstallJournal& journal) {
+  bool restored = DeleteValue(kelvamo::kAppKey, "Path");
+  for (std::size_t i = 0; i < kUninstallEntryValueCount; ++i) {
+    restored = DeleteValue(kelvamo::kUninstallKey, kUninstallEntryValues[i]) && restored;
+  }
+  for (const kelvamo::PriorValue& prior : journal.priorValues) {
+    restored = WriteRaw(prior.inAppKey ? kelvamo::kAppKey : kelvamo::kUninstallKey, prior) &&
+               restored;
+  }
+  if (!journal.appKeyExisted) restored = DeleteKeyIfEmpty(kelvamo::kAppKey) && restored;
+  if (!journal.uninstallKeyExisted) restored = DeleteKeyIfEmpty(kelvamo::kUninstallKey) && restored;
+  return restored;
 }
 
 std::optional<RegisteredInstallation> ReadRegisteredInstallation() {
@@ -108,4 +199,33 @@ std::optional<RegisteredInstallation> ReadRegisteredInstallation() {
   installed.folder = ReadString(kelvamo::kUninstallKey, "InstallLocation")
                          .value_or(ReadString(kelvamo::kAppKey, "Path").value_or(""));
   return installed;
+}
+
+std::vector<std::string> RecordedFolders() {
+  std::vector<std::string> folders;
+  for (auto folder : {ReadString(kelvamo::kUninstallKey, "InstallLocation"),
+                      ReadString(kelvamo::kAppKey, "Path")}) {
+    if (!folder || folder->empty()) continue;
+    if (folders.empty() || !kelvamo::FoldersNest(folders[0], *folder) ||
+        !kelvamo::FoldersNest(*folder, folders[0])) {
+      folders.push_back(*folder);
+    }
+  }
+  return folders;
+}
+
+bool WriteJournalPointer(const JournalPointer& pointer) {
+  return WriteValues(kJournalPointerKey,
+                     {{"Folder", pointer.folder}, {"Made", pointer.outermostMade}});
+}
+
+std::optional<JournalPointer> ReadJournalPointer() {
+  auto folder = ReadString(kJournalPointerKey, "Folder");
+  if (!folder || folder->empty()) return std::nullopt;
+  return JournalPointer{*folder, ReadString(kJournalPointerKey, "Made").value_or("")};
+}
+
+bool DeleteJournalPointer() {
+  const LONG deleted = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kJournalPointerKey);
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }

@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "lib/product/install_journal.h"
 #include "shared/payload_facts.h"
 
 // The named values of the uninstall entry, in the order they are written; the rollback deletes
@@ -19,6 +21,24 @@ extern const std::size_t kUninstallEntryValueCount;
 bool WriteRegistryRecords(const std::string& installDir, const std::string& version,
                           const std::optional<kelvamo::PayloadFacts>& facts);
 
+// The records as they stand before an installation changes them, kept in its journal.
+void ReadPriorRecords(kelvamo::InstallJournal& journal);
+// Puts the records back as the journal found them: the entry written again as it was, values and
+// keys that were not there removed. True when every one is as it was.
+bool RestorePriorRecords(const kelvamo::InstallJournal& journal);
+
+// Where an installation in progress keeps its journal: written before anything else, so that the
+// next start finds a run cut off at any point, even before the product's own records name its
+// folder; removed with the journal. Under HKEY_LOCAL_MACHINE.
+constexpr char kJournalPointerKey[] = "Software\\Kelvamo Setup";
+struct JournalPointer {
+  std::string folder;         // the install folder
+  std::string outermostMade;  // the first folder on the way that the run made; empty if none
+};
+bool WriteJournalPointer(const JournalPointer& pointer);
+std::optional<JournalPointer> ReadJournalPointer();
+bool DeleteJournalPointer();
+
 // The installation the uninstall entry registers, as setup.exe finds it when it starts.
 struct RegisteredInstallation {
   std::optional<std::string> version;  // "DisplayVersion"
@@ -26,3 +46,6 @@ struct RegisteredInstallation {
 };
 // Nothing when no uninstall entry is registered, or it names no uninstaller.
 std::optional<RegisteredInstallation> ReadRegisteredInstallation();
+// The folders the records name, whether or not an entry registers them: where an installation cut
+// off after writing them has left its journal.
+std::vector<std::string> RecordedFolders();

@@ -6,9 +6,6 @@
 #include "lib/win32/listed_removal.h"
 #include "setup/engine/payload.h"
 
-namespace {
-
-// A UTF-8 name as the installer's ANSI messages show it; '?' where the code page has no sign.
 std::string AnsiName(const std::string& utf8) {
   std::wstring wide = ListedName(utf8);
   const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
@@ -19,8 +16,6 @@ std::string AnsiName(const std::string& utf8) {
                       nullptr, nullptr);
   return ansi;
 }
-
-}  // namespace
 
 std::optional<std::string> FirstMissingFile(const ListedFolder& folder,
                                             const std::string& installDir) {

@@ -10,3 +10,6 @@ class ListedFolder;
 // nothing when the tree is whole.
 std::optional<std::string> FirstMissingFile(const ListedFolder& folder,
                                             const std::string& installDir);
+
+// A UTF-8 name as the installer's ANSI messages show it; '?' where the code page has no sign.
+std::string AnsiName(const std::string& utf8);

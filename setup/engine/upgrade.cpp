@@ -2,29 +2,11 @@
 
 #include <windows.h>
 
-#include "lib/product/list_difference.h"
 #include "lib/win32/com_scope.h"
 #include "lib/win32/listed_removal.h"
 #include "lib/win32/product_links.h"
 #include "lib/win32/wide_path.h"
-#include "setup/engine/message_pump.h"
 #include "shared/kelvamo_product.h"
-
-namespace {
-
-struct StaleRemoval {
-  const PreviousVersion* previous;
-  std::string installDir;
-  bool removed;
-};
-
-DWORD WINAPI RemoveStale(void* parameter) {
-  auto* work = static_cast<StaleRemoval*>(parameter);
-  work->removed = work->previous->RemoveStaleFiles(work->installDir);
-  return 0;
-}
-
-}  // namespace
 
 PreviousVersion::PreviousVersion() = default;
 PreviousVersion::~PreviousVersion() = default;
@@ -46,17 +28,9 @@ bool PreviousVersion::Read(const std::string& installDir) {
   return true;
 }
 
-bool PreviousVersion::RemoveStaleFiles(const std::string& installDir) const {
-  if (!m_folder) return true;
-  ListedFolder now;
-  const std::wstring path = WidenAnsi(installDir);
-  // A folder swapped since the old list was read is not the one that list describes.
-  if (path.empty() || !now.Open(path) || !now.SameAs(*m_folder)) return false;
-  const auto current = ReadInstalledList(now);
-  // Without the new list nothing tells the old version's files from the new one's.
-  if (!current) return false;
-  // A folder that stays is no failure: it holds what is not the product's.
-  return RemovePlanned(now, kelvamo::PlanUpgradeRemoval(m_entries, *current)).files.empty();
+std::optional<std::vector<kelvamo::ListedEntry>> PreviousVersion::Entries() const {
+  if (!m_folder) return std::nullopt;
+  return m_entries;
 }
 
 bool PreviousVersion::SameFolderAs(const PreviousVersion& other) const {
@@ -73,7 +47,8 @@ bool PreviousVersion::RemoveInstallation(const std::string& installDir) const {
     // The list and the uninstaller stay while any listed file does, so that it can finish.
     removed = RemovePlanned(now, plan).files.empty() &&
               (!plan.listsUninstaller || now.RemoveFile(ListedName(kelvamo::kUninstallerFile))) &&
-              now.RemoveFile(ListedName(kelvamo::kInstalledListFile));
+              now.RemoveFile(ListedName(kelvamo::kInstalledListFile)) &&
+              now.RemoveFile(ListedName(kelvamo::kSetupLogFile));
     // A folder that holds the user's files stays.
     if (removed) static_cast<void>(now.RemoveItself());
   }
@@ -81,15 +56,4 @@ bool PreviousVersion::RemoveInstallation(const std::string& installDir) const {
   int links = 0;
   ComScope com;
   return RemoveProductLinks(path, links) && removed;
-}
-
-bool PreviousVersion::RemoveStaleFilesAside(const std::string& installDir) const {
-  if (!m_folder) return true;
-  StaleRemoval work = {this, installDir, false};
-  HANDLE thread = CreateThread(nullptr, 0, &RemoveStale, &work, 0, nullptr);
-  if (!thread) return RemoveStaleFiles(installDir);
-  // A quit message ends the pumping early; the work is waited for all the same, it reads `work`.
-  if (!WaitPumping(thread, INFINITE)) WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
-  return work.removed;
 }

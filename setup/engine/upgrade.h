@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,9 +8,9 @@
 
 class ListedFolder;
 
-// An installation over an installed version: what the old version's list names and the new one
-// does not is removed once the new version is in place, so no stale file (a library the new
-// runtime would load among them) outlives the upgrade.
+// An installed version: its list, read before an installation over it, so that its files are
+// moved aside and what the new version no longer has goes once that is whole (GuardedInstall);
+// and a registered installation in another folder, removed once the new one is in place.
 class PreviousVersion {
  public:
   PreviousVersion();
@@ -25,20 +26,15 @@ class PreviousVersion {
   // folder): the old version's files stay, and the user is told.
   bool Refused() const { return m_refused; }
 
-  // After a successful installation: removes, with the uninstaller's rules, what the old list
-  // names and the new one does not. Nothing is removed without both lists, or when the folder is
-  // no longer the one the old list was read from. True when every stale file is gone.
-  bool RemoveStaleFiles(const std::string& installDir) const;
-  // The same on a thread of its own, the wizard's messages dispatched meanwhile: a list of a
-  // million names takes a minute.
-  bool RemoveStaleFilesAside(const std::string& installDir) const;
+  // The list read; nothing when there was no sound one.
+  std::optional<std::vector<kelvamo::ListedEntry>> Entries() const;
 
   // Whether both lists were read from one folder, whatever the paths said.
   bool SameFolderAs(const PreviousVersion& other) const;
   // After a successful installation into another folder: removes this version from
   // `installDir`, as its uninstaller would and only while that is the folder its list was read
   // from: every listed file and folder, then its uninstaller, its list and the folder itself when
-  // nothing else is left; the user's files stay, and the folders that hold them. The links to its
+  // nothing else is left (an installer's log there goes too); the user's files stay, and the folders that hold them. The links to its
   // programs go too. The registry entry is the new installation's already. True when all is gone.
   bool RemoveInstallation(const std::string& installDir) const;
 

@@ -27,15 +27,14 @@ bool CExitConfirmDlg::OnInitDialog() {
 }
 
 void CExitConfirmDlg::OnYes() {
-  // The rollback takes back what it can; the wizard closes whatever the outcome.
+  // The rollback takes back what it can; the wizard closes whatever the outcome, and what could
+  // not be put back is the next start's to restore.
   StopExtractor();
   CWnd* owner = GetParent();
-  // Only during the installation are there payload files and uninstall values to take back.
+  // Only during the installation is there anything to take back.
   auto* wizard = dynamic_cast<CSetupDlg*>(owner);
   if (wizard && wizard->m_nStep == kelvamo::kStepInstalling) {
-    // Through the handles that wrote them; what stays is tried again by name, links left alone.
-    static_cast<void>(wizard->m_pageProgress.DeletePayload());
-    RemovePayloadAndUninstallValues(wizard->m_pageFolder.m_strInstallDir.GetString());
+    static_cast<void>(wizard->m_pageProgress.TakeBack());
   }
   // The wizard's close takes effect once this question's own run has ended.
   if (owner) owner->SendMessage(WM_CLOSE);

@@ -3,6 +3,7 @@
 
 #include "lib/win32/listed_removal.h"
 #include "setup/engine/extractor_run.h"
+#include "setup/engine/guarded_install.h"
 #include "setup/engine/payload_file.h"
 #include "setup/engine/unpack_run.h"
 #include "setup/engine/upgrade.h"
@@ -27,6 +28,14 @@ public:
   // Deletes the payload files this installation wrote, through the handles that hold them; the
   // extractor must have ended. True when both are gone.
   bool DeletePayload();
+  // Stops the extractor and undoes all this installation did, as the exit question's "是(Y)"
+  // asks. False when something could not be put back; the journal keeps it for the next start.
+  bool TakeBack();
+  // Whether the installation completed, or failed while writing.
+  bool Installed() const { return m_bInstalled; }
+  bool Failed() const { return m_bFailed; }
+  // Copies the run's log into the install folder, once the installation is complete.
+  bool CopyLog() const;
 
   int m_nTicks = 0;
   CDialogColours m_colours;  // white brush and fonts of this page
@@ -57,6 +66,13 @@ private:
   // Guards before anything is written (install_guards.cpp). Each says why when it refuses.
   bool HasRoomFor(const std::string& dir);
   bool ApplicationClosedIn(const std::string& dir);
+  // Names the files to be replaced that other programs hold open, until none is or the user
+  // gives up; false then.
+  bool FilesClosedIn();
+  // Undoes what was written, then the folder page with `message`.
+  void TakeBackToFolderPage(const char* message);
+  // After all was taken back: lets go of the folder, and removes it when this run made it.
+  void LetGoOfFolder();
   void ReturnToFolderPage(const char* message);
   void BackToFolderPage();
   // The installation failed: the status line says why, Cancel (with its rollback) is the way out.
@@ -64,6 +80,10 @@ private:
   void ShowFailure(const char* status, const char* message = nullptr);
 
   ListedFolder m_folder;  // the install folder, held from the first file written
+  GuardedInstall m_install;  // the journal, the files moved aside, the commit
+  int m_nLoggedTenths = 0;   // tenths of the extraction the log has named
+  bool m_bInstalled = false;
+  bool m_bFailed = false;
   HeldPayloadFile m_archiveFile;
   HeldPayloadFile m_extractorFile;
   ExtractorRun m_extractor;

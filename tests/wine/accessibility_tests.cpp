@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "setup/app/exit_codes.h"
 #include "tests/wine/wizard_driver.h"
 
 namespace {
@@ -208,6 +209,6 @@ TEST(Accessibility, EveryControlOfEveryPageHasNameRoleAndState) {
     ExpectUnnumbered(question, 1, 0, 0);
   }
   WizardDriver::Click(question, kYes);
-  EXPECT_EQ(setup.WaitForExit(), 0u);
+  EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitInstalled));
   CoUninitialize();
 }

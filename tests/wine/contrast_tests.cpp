@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "setup/app/exit_codes.h"
 #include "tests/wine/contrast_scheme.h"
 #include "tests/wine/gdi_probe.h"
 #include "tests/wine/wizard_driver.h"
@@ -152,5 +153,5 @@ TEST(HighContrast, EveryPageTakesTheSystemColours) {
     ExpectButton(shot, GetDlgItem(question, kNo), false);
   }
   WizardDriver::Click(question, kYes);
-  EXPECT_EQ(setup.WaitForExit(), 0u);
+  EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitInstalled));
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "setup/app/exit_codes.h"
 #include "lib/product/payload_record.h"
 #include "setup/engine/space_check.h"
 #include "tests/wine/install_run.h"
@@ -77,9 +78,8 @@ TEST(PayloadGuard, DamagedPayloadOrSignatureIsReportedAndNothingIsWritten) {
     EXPECT_EQ(WizardDriver::Text(GetDlgItem(box, kMessageText)), kDamaged);
     EXPECT_EQ(WizardDriver::Text(box), L"setup") << "a message box, not the wizard";
     WizardDriver::Click(box, IDOK);
-    const DWORD code = setup.WaitForExit();
-    EXPECT_NE(code, 0u) << "a refused start is no success";
-    EXPECT_NE(code, STILL_ACTIVE);
+    EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitRefused));
+    EXPECT_EQ(LastLogLine(SetupLogText()), OutcomeLine(kExitRefused, "refused"));
     EXPECT_EQ(RegistryBytes("Software\\kelvamo", "Path"), MarkerValue());
     EXPECT_EQ(RegistryBytes(kUninstallKey, "DisplayName"), "<no key>");
     EXPECT_FALSE(Exists(std::string("C:\\Program Files\\kelvamo\\") + kArchiveName));
@@ -99,7 +99,8 @@ TEST(OneInstaller, ASecondStartBringsTheFirstWizardForwardAndEnds) {
 
   WizardDriver second;
   ASSERT_TRUE(second.Launch());
-  EXPECT_EQ(second.WaitForExit(20000), 0u) << "the second one ends on its own";
+  EXPECT_EQ(second.WaitForExit(20000), static_cast<DWORD>(kExitRefused))
+      << "the second one ends on its own";
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(first.Wizard()); }));
   EXPECT_EQ(GetForegroundWindow(), first.Wizard());
 

@@ -2,6 +2,7 @@
 // click. Tab order, the focus on each page, the keys the captions promise, Enter, Esc and Space.
 #include <gtest/gtest.h>
 
+#include "setup/app/exit_codes.h"
 #include "tests/wine/browser_stand_in.h"
 #include "tests/wine/command_record.h"
 #include "tests/wine/wizard_driver.h"
@@ -134,5 +135,5 @@ TEST(Keyboard, EscapeAsksAndTheLettersAnswer) {
   question = ExpectQuestion(setup);
   ASSERT_NE(question, nullptr);
   WizardDriver::Type('Y');
-  EXPECT_EQ(setup.WaitForExit(), 0u) << "Y did not end setup.exe";
+  EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitCancelled)) << "Y did not end setup.exe";
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "setup/app/exit_codes.h"
 #include "shared/kelvamo_product.h"
 #include "tests/wine/install_run.h"
 #include "tests/wine/test_files.h"
@@ -127,6 +128,7 @@ TEST_F(InstallTest, AnExtractorThatEndsWellWithoutWritingIsAFailureThatRollsBack
       L"kelvamo idle extractor", 133, [&](std::string& bytes) { bytes = idle; }, true);
   ASSERT_FALSE(exe.empty());
   const std::string folder = "C:\\kelvamo nothing extracted\\";
+  const std::string records = ProductRecords();
   StartInstallInto(folder, exe);
   EXPECT_EQ(AnswerMessageBox(setup_),
             L"安装没有完成：解压后的文件不完整，Kelvamo 无法使用。请按“取消”退出，已写入的内容将被撤销。");
@@ -139,10 +141,10 @@ TEST_F(InstallTest, AnExtractorThatEndsWellWithoutWritingIsAFailureThatRollsBack
   HWND question = setup_.WaitForOwnedDialog();
   ASSERT_TRUE(question);
   WizardDriver::Click(question, 1000);  // 是(Y)
-  EXPECT_NE(setup_.WaitForExit(10000), STILL_ACTIVE);
-  EXPECT_FALSE(Exists(folder + kArchiveName));
-  EXPECT_FALSE(Exists(folder + kExtractorName));
-  EXPECT_EQ(RegistryBytes(kelvamo::kUninstallKey, "UninstallString"), "<no string>");
+  EXPECT_EQ(setup_.WaitForExit(10000), static_cast<DWORD>(kExitFailed));
+  EXPECT_EQ(LastLogLine(SetupLogText()), OutcomeLine(kExitFailed, "failed"));
+  EXPECT_FALSE(Exists(folder)) << "the folder it made goes with what it wrote";
+  EXPECT_EQ(ProductRecords(), records);
 }
 
 // An old list that is refused removes nothing, and the user hears of it when the new version is in.

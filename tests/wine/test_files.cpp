@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/engine/install_log.h"
 #include "shared/kelvamo_product.h"
 
 bool Exists(const std::string& path) {
@@ -42,3 +43,52 @@ std::wstring Wide(const std::string& ansi) {
 }
 
 void ForgetRegisteredInstallation() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kelvamo::kUninstallKey); }
+
+std::string ProductRecords() {
+  std::string state;
+  for (const char* keyName : {kelvamo::kAppKey, kelvamo::kUninstallKey}) {
+    state += keyName;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+      state += " <no key>\n";
+      continue;
+    }
+    state += '\n';
+    for (DWORD i = 0;; ++i) {
+      char name[256];
+      BYTE data[2048];
+      DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
+      if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) {
+        break;
+      }
+      state += std::string("  ") + name + " (" + std::to_string(type) + ") " +
+               std::string(reinterpret_cast<const char*>(data), dataSize) + '\n';
+    }
+    RegCloseKey(key);
+  }
+  return state;
+}
+
+std::string SetupLogText() {
+  std::string text;
+  HANDLE file = CreateFileW(SetupLogPath().c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char chunk[8192];
+  for (DWORD got = 0; ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got;) {
+    text.append(chunk, got);
+  }
+  CloseHandle(file);
+  return text;
+}
+
+std::string LastLogLine(const std::string& log) {
+  const size_t end = log.size() >= 2 ? log.size() - 2 : 0;
+  const size_t start = log.rfind('\n', end > 0 ? end - 1 : 0);
+  const std::string line = log.substr(start == std::string::npos ? 0 : start + 1);
+  return line.substr(line.find(' ') + 1);
+}
+
+std::string OutcomeLine(int exitCode, const char* outcome) {
+  return kOutcomePrefix + std::string(outcome) + ", exit code " + std::to_string(exitCode) + "\r\n";
+}

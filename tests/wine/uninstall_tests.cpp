@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/app/exit_codes.h"
 #include "tests/wine/browser_stand_in.h"
 #include "tests/wine/command_record.h"
 #include "lib/product/installed_list.h"
@@ -671,7 +672,7 @@ TEST_F(Uninstall, AnUpgradeIntoAnotherFolderLeavesOneInstallationAndAnOlderOneIs
   EXPECT_TRUE(Contains(text, WideAscii(KELVAMO_UPGRADE_VERSION))) << Narrow(text);
   EXPECT_TRUE(Contains(text, WideAscii(KELVAMO_BUILD_VERSION))) << Narrow(text);
   WizardDriver::Click(box, IDOK);
-  EXPECT_EQ(older.WaitForExit(10000), 2u);
+  EXPECT_EQ(older.WaitForExit(10000), static_cast<DWORD>(kExitRefused));
   EXPECT_EQ(EntryValue(L"DisplayVersion"), WideAscii(KELVAMO_UPGRADE_VERSION));
   EXPECT_EQ(RegistryBytes(kAppKey, "Path"), now + '\0');
 

@@ -34,6 +34,9 @@ constexpr int kProgressBar = IDC_PROGRESS;
 extern const wchar_t kWizardCaption[];
 std::wstring WizardCaptionOf(const std::string& version);
 
+// How the message of a start that restored a cut-off installation begins.
+constexpr wchar_t kRecoveryMessageStart[] = L"上次安装 Kelvamo 时被中断。";
+
 // Polls `condition` every 20 ms until it holds or `timeoutMs` has passed.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
@@ -51,6 +54,11 @@ public:
   // Only starts it, for a run that may end before any wizard shows.
   bool Launch(const std::wstring& exePath = SetupExePath());
   static std::wstring SetupExePath();
+  // The message a start answered before its wizard showed, having restored a cut-off run; empty
+  // when there was none.
+  const std::wstring& RecoveryMessage() const { return m_recoveryMessage; }
+  // Lets go of setup.exe without ending it, as a machine that loses power would find it.
+  void LeaveRunning();
 
   HWND Wizard() const { return m_wizard; }
   DWORD ProcessId() const { return m_process.dwProcessId; }
@@ -101,6 +109,10 @@ public:
   bool SaveScreenshot(const std::wstring& bmpPath) const;
 
 private:
+  // Answers the message a start gives when it has restored a run that was cut off.
+  void AcceptRecoveryMessage(DWORD pid);
+
   PROCESS_INFORMATION m_process = {};
   HWND m_wizard = nullptr;
+  std::wstring m_recoveryMessage;
 };

@@ -2,6 +2,7 @@
 // commands and the dialogs they open.
 #include <gtest/gtest.h>
 
+#include "setup/app/exit_codes.h"
 #include "tests/wine/test_files.h"
 #include "tests/wine/wizard_driver.h"
 
@@ -143,14 +144,14 @@ TEST(Wizard, CloseAndCancelAskBeforeQuittingAndNoChangesNothing) {
   question = OpenQuestion(setup);
   ASSERT_NE(question, nullptr);
   WizardDriver::Click(question, kYes);
-  EXPECT_EQ(setup.WaitForExit(), 0u);
+  EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitCancelled));
 }
 
 TEST(Wizard, CloseCommandWithOtherLowBitsGoesToTheDefaultClose) {
   WizardDriver setup;
   ASSERT_TRUE(setup.Start());
   setup.SystemCommand(SC_CLOSE | 0x1);
-  EXPECT_EQ(setup.WaitForExit(), 0u);
+  EXPECT_EQ(setup.WaitForExit(), static_cast<DWORD>(kExitCancelled));
 }
 
 TEST(Wizard, EnterAndEscapeFollowNextAndCancelWhileEnabled) {
