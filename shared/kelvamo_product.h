@@ -40,7 +40,8 @@ constexpr char kBackupFolder[] = "kelvamo-setup.backup";
 // The installer's log: written in the temporary folder, copied into the install folder when the
 // installation is complete; the uninstaller removes it with the product.
 constexpr char kSetupLogFile[] = "kelvamo-setup.log";
-// Temporaries of the installer and its extractor: prefix, process id, '-', count, ".tmp".
+// Temporaries of the installer and its extractor: prefix, process id, '-', a count or a word,
+// ".tmp".
 constexpr char kSetupTemporaryPrefix[] = "kelvamo-setup-";
 constexpr char kExtractorTemporaryPrefix[] = "uharc-";
 

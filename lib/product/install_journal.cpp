@@ -211,11 +211,13 @@ bool IsTemporaryName(const std::string& leaf, const char* prefix) {
       leaf.compare(leaf.size() - 4, 4, ".tmp") != 0) {
     return false;
   }
+  // The process id, '-', then a count or the word of what it was writing ("journal", "log").
   const std::string middle = leaf.substr(prefixSize, leaf.size() - prefixSize - 4);
   const size_t dash = middle.find('-');
   return dash != 0 && dash != std::string::npos && dash + 1 < middle.size() &&
-         middle.find_first_not_of("0123456789-") == std::string::npos &&
-         middle.find('-', dash + 1) == std::string::npos;
+         middle.find_first_not_of("0123456789") == dash &&
+         middle.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz", dash + 1) ==
+             std::string::npos;
 }
 
 AsidePlan PlanMovingAside(const std::optional<std::vector<ListedEntry>>& oldList,

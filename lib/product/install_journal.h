@@ -57,8 +57,8 @@ std::string PriorVersion(const InstallJournal& journal);
 // get it moved, written or removed.
 bool IsInstallerOwnName(const std::string& name);
 
-// A temporary the installer or its extractor writes, named prefix, process id, '-', count, ".tmp":
-// what an interrupted run leaves of a file it was writing.
+// A temporary the installer or its extractor writes, named prefix, process id, '-', a count or a
+// lower-case word, ".tmp": what an interrupted run leaves of a file it was writing.
 bool IsTemporaryName(const std::string& leaf, const char* prefix);
 
 // What an installation over `oldList` (nothing when there is no sound list) with the new version's

@@ -66,9 +66,9 @@ bool RemoveLogged(const ListedFolder& folder, const std::wstring& name, const st
 // The temporaries a cut-off run left where it was writing: the extractor's in every folder of
 // the new version, the installer's own at the top.
 bool RemoveTemporaries(const ListedFolder& folder, const std::string& installDir,
-                       const kelvamo::InstallJournal& journal) {
+                       const std::vector<std::string>& newFiles) {
   std::set<std::string> places = {""};
-  for (const std::string& name : journal.newFiles) places.insert(Parent(name));
+  for (const std::string& name : newFiles) places.insert(Parent(name));
   bool removed = true;
   for (const std::string& place : places) {
     const std::wstring relative = place.empty() ? L"" : ListedName(place) + L'\\';
@@ -148,8 +148,9 @@ bool TakeBack(const ListedFolder& folder, const kelvamo::InstallJournal& journal
     }
     whole = RemoveLogged(folder, Listed(kelvamo::kArchiveName), kelvamo::kArchiveName) && whole;
     whole = RemoveLogged(folder, Listed(kelvamo::kExtractorName), kelvamo::kExtractorName) && whole;
-    whole = RemoveTemporaries(folder, journal.folder, journal) && whole;
   }
+  // Its own temporaries (a journal being written when it was cut off among them) in any phase.
+  whole = RemoveTemporaries(folder, journal.folder, journal.newFiles) && whole;
   for (auto name = journal.movedAside.rbegin(); name != journal.movedAside.rend(); ++name) {
     // What is no longer aside has come back already, or was never moved.
     if (!folder.FileSize(Aside(*name))) continue;
@@ -197,6 +198,12 @@ Recovery RecoverPointed(kelvamo::InstallJournal& journal, std::string& installDi
   const Recovery found = RecoverIn(pointer->folder, journal);
   // Cut off before its journal was written: nothing but the folders on the way can be there.
   if (found == Recovery::kNothing) {
+    {
+      ListedFolder folder;  // let go before the folder itself may go
+      if (folder.Open(WidenAnsi(pointer->folder))) {
+        static_cast<void>(RemoveTemporaries(folder, pointer->folder, {}));
+      }
+    }
     if (!pointer->outermostMade.empty()) RemoveMadeFolders(pointer->folder, pointer->outermostMade);
     static_cast<void>(DeleteJournalPointer());
   }

@@ -90,6 +90,8 @@ TEST(InstallJournal, OnlyTheRunsOwnTemporariesAreTakenForThem) {
     EXPECT_EQ(IsTemporaryName(leaf, kExtractorTemporaryPrefix), ours);
   }
   EXPECT_TRUE(IsTemporaryName("kelvamo-setup-880-3.tmp", kSetupTemporaryPrefix));
+  EXPECT_TRUE(IsTemporaryName("kelvamo-setup-880-journal.tmp", kSetupTemporaryPrefix));
+  EXPECT_FALSE(IsTemporaryName("kelvamo-setup-880-Notes.tmp", kSetupTemporaryPrefix));
   EXPECT_FALSE(IsTemporaryName("kelvamo-setup.journal", kSetupTemporaryPrefix));
   EXPECT_FALSE(IsTemporaryName("uharc-880-3.tmp", kSetupTemporaryPrefix));
 }
