@@ -1,6 +1,7 @@
-// The predictor of docs/recompress.md ("The matcher", "Parameter sets"): gzip/zlib's 3-byte hash
-// and chains, their greedy and lazy parses and level parameters, with positions counted from the
-// start of the stream and comparisons stopped at its end.
+// The predictor of docs/recompress.md ("The matcher", "Parameter sets", "The optimal parser"):
+// gzip/zlib's 3-byte hash and chains, their greedy and lazy parses and level parameters, or the
+// matches each position has for a parse by cost, with positions counted from the start of the
+// stream and comparisons stopped at its end.
 #include "lib/recompress/token_model.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ constexpr std::uint32_t kWindowMask = kMaxDistance - 1;
 }  // namespace
 
 bool ModelParams::Valid() const {
-  return lazy_parse <= 1 && good >= 3 && good <= 258 && lazy >= 3 && lazy <= 258 && nice >= 3 &&
+  return parser <= kOptimal && good >= 3 && good <= 258 && lazy >= 3 && lazy <= 258 && nice >= 3 &&
          nice <= 258 && chain >= 1 && chain <= kMaxChain && max_dist >= 1 &&
          max_dist <= kMaxDistance && flags <= 7;
 }
@@ -29,7 +30,7 @@ const ModelParams& ParamSet(int index) {
       {0, 4, 6, 32, 32, 32506, kGzip},            {1, 4, 4, 16, 16, 32506, kGzipLazy},
       {1, 8, 16, 32, 32, 32506, kGzipLazy},       {1, 8, 32, 128, 256, 32506, kGzipLazy},
       {1, 32, 128, 258, 1024, 32506, kGzipLazy},  {0, 258, 258, 258, 4096, 32768, 0},
-      {1, 258, 258, 258, 4096, 32768, 0},
+      {1, 258, 258, 258, 4096, 32768, 0},         {2, 258, 258, 258, 1024, 32768, 0},
   };
   return kSets[index];
 }
@@ -52,6 +53,17 @@ void TokenModel::Start(const ModelParams& params, std::uint32_t total) {
   m_pending = false;
   m_bytes = nullptr;
   m_base = m_end = 0;
+  m_plan.Start(total);
+  m_plan.SetNice(params.nice);
+  m_over_budget = false;
+}
+
+void TokenModel::SetBlockCodes(const std::uint8_t* literal, const std::uint8_t* distance) {
+  if (m_params.parser == ModelParams::kOptimal) m_plan.SetCodes(literal, distance);
+}
+
+std::uint32_t TokenModel::Lookahead() const {
+  return m_params.parser == ModelParams::kOptimal ? OptimalPlan::kHorizon + kLookahead : kLookahead;
 }
 
 std::uint32_t TokenModel::Hash(std::uint32_t at) const {
@@ -146,10 +158,54 @@ TokenModel::Match TokenModel::Search(std::uint32_t at, unsigned in_hand) {
   return best;
 }
 
+void TokenModel::ListMatches(std::uint32_t at) {
+  InsertUpTo(at + 1);
+  m_plan.BeginPosition(Byte(at));
+  if (at + 3 > m_total) return;
+  const unsigned cap = std::min<std::uint32_t>(258, m_total - at);
+  unsigned best_length = 2, chain = m_params.chain;
+  std::uint32_t stamped = m_prev[at & kWindowMask];  // `at` itself heads its chain
+  std::uint32_t last = at;
+  while (stamped >= m_stamp && best_length < cap) {
+    const std::uint32_t candidate = stamped - m_stamp;
+    if (candidate >= last || at - candidate > m_params.max_dist) break;
+    last = candidate;
+    if (Byte(candidate + best_length) == Byte(at + best_length)) {
+      const unsigned length = Common(candidate, at, cap, false);
+      if (length > best_length) {
+        best_length = length;
+        m_plan.AddMatch(length, at - candidate);
+      }
+    }
+    if (--chain == 0) break;
+    stamped = m_prev[candidate & kWindowMask];
+  }
+}
+
+Token TokenModel::PredictOptimal(std::uint32_t at) {
+  if (!m_plan.Covers(at)) {
+    if (m_plan.ListedEnd() <= at) {
+      m_plan.Reset(at);
+    } else {
+      m_plan.DropBefore(at);
+    }
+    const std::uint32_t end = std::min(m_total, at + OptimalPlan::kHorizon);
+    while (m_plan.ListedEnd() < end) ListMatches(m_plan.ListedEnd());
+    if (!m_plan.Plan(end == m_total ? end : end - OptimalPlan::kMargin)) {
+      m_over_budget = true;
+      Token literal;
+      literal.distance = Byte(at);
+      return literal;
+    }
+  }
+  return m_plan.Choice(at);
+}
+
 Token TokenModel::Predict(std::uint32_t at) {
+  if (m_params.parser == ModelParams::kOptimal) return PredictOptimal(at);
   Token literal;
   literal.distance = Byte(at);
-  const bool lazy = m_params.lazy_parse != 0;
+  const bool lazy = m_params.parser == ModelParams::kLazy;
   Match here;
   if (lazy && m_pending && m_pending_at == at) {
     here = m_pending_match;
@@ -176,13 +232,14 @@ Token TokenModel::Predict(std::uint32_t at) {
 }
 
 void TokenModel::Follow(std::uint32_t at, const Token& actual, const Token& predicted) {
+  if (m_params.parser == ModelParams::kOptimal) return;  // the plan lists every position itself
   if (!actual.IsMatch()) {
     if (predicted.IsMatch()) m_pending = false;
     return;
   }
   m_pending = false;
   const std::uint32_t end = at + actual.Span();
-  if (m_params.lazy_parse == 0 && actual.Span() > m_params.lazy) {
+  if (m_params.parser == ModelParams::kGreedy && actual.Span() > m_params.lazy) {
     InsertUpTo(at + 1);
     m_next_insert = std::max(m_next_insert, end);  // a long match is stepped over unhashed
   } else {
@@ -212,10 +269,19 @@ void TokenModel::WalkCandidates(std::uint32_t at, Visit visit) {
   }
 }
 
+// Candidates at `at` that match at least `length` bytes, nearest first.
+template <class Visit>
+void TokenModel::VisitCandidates(std::uint32_t at, unsigned length, Visit visit) {
+  if (m_params.parser == ModelParams::kOptimal) {
+    m_plan.VisitMatches(at, length, visit);
+    return;
+  }
+  WalkCandidates(at, [&](std::uint32_t d) { return Common(at - d, at, length, false) < length || visit(d); });
+}
+
 std::uint32_t TokenModel::Rank(std::uint32_t at, unsigned length, unsigned distance) {
   std::uint32_t rank = 0, found = 0;
-  WalkCandidates(at, [&](std::uint32_t d) {
-    if (Common(at - d, at, length, false) < length) return true;
+  VisitCandidates(at, length, [&](std::uint32_t d) {
     ++rank;
     if (d != distance) return true;
     found = rank;
@@ -227,8 +293,8 @@ std::uint32_t TokenModel::Rank(std::uint32_t at, unsigned length, unsigned dista
 unsigned TokenModel::DistanceOfRank(std::uint32_t at, unsigned length, std::uint32_t rank) {
   std::uint32_t seen = 0;
   unsigned found = 0;
-  WalkCandidates(at, [&](std::uint32_t d) {
-    if (Common(at - d, at, length, false) < length || ++seen < rank) return true;
+  VisitCandidates(at, length, [&](std::uint32_t d) {
+    if (++seen < rank) return true;
     found = d;
     return false;
   });
