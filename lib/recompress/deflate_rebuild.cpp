@@ -147,7 +147,7 @@ Status RebuildState::BeginBlock() {
   } else if (m_raw_header) {
     Status s = ReadRawHeader();
     if (!s.ok()) return s;
-  } else if (m_head.params.parser == deflate::ModelParams::kOptimal) {
+  } else if (m_kind == BlockKind::Dynamic && m_head.params.parser == deflate::ModelParams::kOptimal) {
     return Fail("a block's header is missing");  // the parse by cost needs the codes first
   }
   if (m_kind != BlockKind::Stored) m_model.SetBlockCodes(m_lit, m_dist);
