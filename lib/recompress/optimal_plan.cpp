@@ -4,6 +4,7 @@
 #include "lib/recompress/optimal_plan.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace uha {
 namespace deflate {
@@ -26,7 +27,6 @@ void OptimalPlan::Start(std::uint32_t total) {
 void OptimalPlan::Reset(std::uint32_t at) {
   m_base = m_trusted_end = at;
   m_first.clear();
-  m_byte.clear();
   m_pairs.clear();
 }
 
@@ -42,13 +42,12 @@ void OptimalPlan::SetCodes(const std::uint8_t* literal, const std::uint8_t* dist
 }
 
 void OptimalPlan::BeginPosition(std::uint8_t byte) {
-  m_first.push_back(static_cast<std::uint32_t>(m_pairs.size()));
-  m_byte.push_back(byte);
+  m_first.push_back(static_cast<std::uint32_t>(byte) << 24 | static_cast<std::uint32_t>(m_pairs.size()));
 }
 
 void OptimalPlan::AddMatch(unsigned length, unsigned distance) {
   const std::uint32_t pair = static_cast<std::uint32_t>(length) << 16 | distance;
-  if (m_pairs.size() - m_first.back() == kMaxPairs) {
+  if (m_pairs.size() - FirstPair(m_first.size() - 1) == kMaxPairs) {
     m_pairs.back() = pair;
   } else {
     m_pairs.push_back(pair);
@@ -58,11 +57,16 @@ void OptimalPlan::AddMatch(unsigned length, unsigned distance) {
 void OptimalPlan::DropBefore(std::uint32_t at) {
   if (at <= m_base) return;
   const std::size_t drop = std::min<std::size_t>(at - m_base, m_first.size());
-  const std::uint32_t first_pair = drop < m_first.size() ? m_first[drop] : static_cast<std::uint32_t>(m_pairs.size());
-  m_pairs.erase(m_pairs.begin(), m_pairs.begin() + first_pair);
-  m_first.erase(m_first.begin(), m_first.begin() + static_cast<std::ptrdiff_t>(drop));
-  m_byte.erase(m_byte.begin(), m_byte.begin() + static_cast<std::ptrdiff_t>(drop));
-  for (std::uint32_t& f : m_first) f -= first_pair;
+  const std::size_t kept = m_first.size() - drop;
+  const std::size_t first_pair = kept > 0 ? FirstPair(drop) : m_pairs.size();
+  std::uint32_t* first = m_first.data();
+  for (std::size_t i = 0; i < kept; ++i)
+    first[i] = first[i + drop] - static_cast<std::uint32_t>(first_pair);
+  m_first.resize(kept);
+  std::uint32_t* pairs = m_pairs.data();
+  const std::size_t pairs_kept = m_pairs.size() - first_pair;
+  if (pairs_kept > 0) std::memmove(pairs, pairs + first_pair, pairs_kept * sizeof *pairs);
+  m_pairs.resize(pairs_kept);
   m_base += static_cast<std::uint32_t>(drop);
   m_trusted_end = std::max(m_trusted_end, m_base);
 }
@@ -71,39 +75,38 @@ bool OptimalPlan::Plan(std::uint32_t trusted_end) {
   const std::size_t n = m_first.size();
   if (n > m_budget) return false;
   m_budget -= n;
-  m_cost.assign(n + 1, 0);
+  m_cost.resize(n + 1);
   m_choice.resize(n);
+  std::uint32_t* cost = m_cost.data();
+  const std::uint32_t* pairs = m_pairs.data();
+  cost[n] = 0;
   for (std::size_t i = n; i-- > 0;) {
-    Token best;
-    best.distance = m_byte[i];
-    std::uint32_t best_cost = m_literal_bits[m_byte[i]] + m_cost[i + 1];
-    const std::size_t first = m_first[i], end = i + 1 < n ? m_first[i + 1] : m_pairs.size();
-    const unsigned longest = first < end ? PairLength(m_pairs[end - 1]) : 0;
+    const std::uint8_t byte = static_cast<std::uint8_t>(m_first.data()[i] >> 24);
+    std::uint32_t best = byte, best_cost = m_literal_bits[byte] + cost[i + 1];
+    const std::size_t first = FirstPair(i), end = EndPair(i);
+    const unsigned longest = first < end ? PairLength(pairs[end - 1]) : 0;
     if (longest >= m_nice) {
       // A long enough match is taken as it is.
-      best.length = static_cast<std::uint16_t>(longest);
-      best.distance = static_cast<std::uint16_t>(PairDistance(m_pairs[end - 1]));
-      best_cost = m_length_bits[longest] + m_distance_bits[DistanceCode(best.distance)] +
-                  m_cost[std::min(i + longest, n)];
+      best = pairs[end - 1];
+      best_cost = m_length_bits[longest] + m_distance_bits[DistanceCode(PairDistance(best))] +
+                  cost[std::min(i + longest, n)];
     } else {
       unsigned shorter = 2;
       for (std::size_t k = first; k < end; ++k) {
-        const unsigned length_k = PairLength(m_pairs[k]), distance = PairDistance(m_pairs[k]);
+        const unsigned up_to = PairLength(pairs[k]), distance = PairDistance(pairs[k]);
         const std::uint32_t distance_bits = m_distance_bits[DistanceCode(distance)];
-        for (unsigned length = shorter + 1; length <= length_k; ++length) {
-          const std::uint32_t cost =
-              m_length_bits[length] + distance_bits + m_cost[std::min(i + length, n)];
-          if (cost < best_cost) {  // on a tie the literal, then the shorter match
-            best_cost = cost;
-            best.length = static_cast<std::uint16_t>(length);
-            best.distance = static_cast<std::uint16_t>(distance);
+        for (unsigned length = shorter + 1; length <= up_to; ++length) {
+          const std::uint32_t c = m_length_bits[length] + distance_bits + cost[std::min(i + length, n)];
+          if (c < best_cost) {  // on a tie the literal, then the shorter match
+            best_cost = c;
+            best = static_cast<std::uint32_t>(length) << 16 | distance;
           }
         }
-        shorter = length_k;
+        shorter = up_to;
       }
     }
-    m_cost[i] = best_cost;
-    m_choice[i] = best;
+    cost[i] = best_cost;
+    m_choice.data()[i] = best;
   }
   m_trusted_end = trusted_end;
   return true;

@@ -40,30 +40,41 @@ class OptimalPlan {
   // Plans every listed position from the first; trusted up to `trusted_end`. False when the
   // stream's planning budget is spent.
   bool Plan(std::uint32_t trusted_end);
-  Token Choice(std::uint32_t at) const { return m_choice[at - m_base]; }
+  Token Choice(std::uint32_t at) const {
+    const std::uint32_t c = m_choice.data()[at - m_base];
+    Token t;
+    t.length = static_cast<std::uint16_t>(c >> 16);
+    t.distance = static_cast<std::uint16_t>(c);
+    return t;
+  }
 
   // The listed matches at `at` at least `length` long, nearest first (for the record's ranks).
   template <class Visit>
   void VisitMatches(std::uint32_t at, unsigned length, Visit visit) const {
     if (at < m_base || at >= ListedEnd()) return;
     const std::size_t i = at - m_base;
-    const std::size_t end = i + 1 < m_first.size() ? m_first[i + 1] : m_pairs.size();
-    for (std::size_t k = m_first[i]; k < end; ++k) {
-      if (PairLength(m_pairs[k]) >= length && !visit(PairDistance(m_pairs[k]))) return;
+    const std::uint32_t* pair = m_pairs.data();
+    for (std::size_t k = FirstPair(i), end = EndPair(i); k < end; ++k) {
+      if (PairLength(pair[k]) >= length && !visit(PairDistance(pair[k]))) return;
     }
   }
 
  private:
   static unsigned PairLength(std::uint32_t pair) { return pair >> 16; }
   static unsigned PairDistance(std::uint32_t pair) { return pair & 0xffff; }
+  // A listed position: its byte in the top bits, its first pair below.
+  std::size_t FirstPair(std::size_t i) const { return m_first.data()[i] & 0xffffff; }
+  std::size_t EndPair(std::size_t i) const {
+    return i + 1 < m_first.size() ? FirstPair(i + 1) : m_pairs.size();
+  }
 
   std::uint32_t m_base = 0, m_trusted_end = 0;
   std::uint64_t m_budget = 0;  // positions the stream's plans may still cover
-  std::vector<std::uint32_t> m_first;  // per listed position: its first pair in m_pairs
-  std::vector<std::uint8_t> m_byte;    // per listed position: its byte
-  std::vector<std::uint32_t> m_pairs;  // length << 16 | distance
-  std::vector<std::uint32_t> m_cost;   // per listed position: bits to the horizon
-  std::vector<Token> m_choice;
+  // Only vectors of one type: each kind the extractor instantiates costs it code.
+  std::vector<std::uint32_t> m_first;   // per listed position: byte << 24 | first pair
+  std::vector<std::uint32_t> m_pairs;   // length << 16 | distance
+  std::vector<std::uint32_t> m_cost;    // per listed position: bits to the horizon
+  std::vector<std::uint32_t> m_choice;  // per listed position: the token, length << 16 | distance
   std::uint32_t m_literal_bits[256] = {};
   std::uint32_t m_length_bits[259] = {};
   std::uint32_t m_distance_bits[kDistanceCodes] = {};
