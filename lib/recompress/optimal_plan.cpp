@@ -20,14 +20,20 @@ std::uint32_t CodeBits(std::uint8_t length, int extra) {
 }  // namespace
 
 void OptimalPlan::Start(std::uint32_t total) {
+  if (!m_store) {
+    m_store.reset(new std::uint32_t[3 * kHorizon + 1 + kHorizon * kMaxPairs]);
+    m_first = m_store.get();
+    m_cost = m_first + kHorizon;
+    m_choice = m_cost + kHorizon + 1;
+    m_pairs = m_choice + kHorizon;
+  }
   m_budget = 4ull * total + 2ull * kHorizon;
   Reset(0);
 }
 
 void OptimalPlan::Reset(std::uint32_t at) {
   m_base = m_trusted_end = at;
-  m_first.clear();
-  m_pairs.clear();
+  m_listed = m_pair_count = 0;
 }
 
 void OptimalPlan::SetCodes(const std::uint8_t* literal, const std::uint8_t* distance) {
@@ -42,46 +48,41 @@ void OptimalPlan::SetCodes(const std::uint8_t* literal, const std::uint8_t* dist
 }
 
 void OptimalPlan::BeginPosition(std::uint8_t byte) {
-  m_first.push_back(static_cast<std::uint32_t>(byte) << 24 | static_cast<std::uint32_t>(m_pairs.size()));
+  m_first[m_listed++] = static_cast<std::uint32_t>(byte) << 24 | static_cast<std::uint32_t>(m_pair_count);
 }
 
 void OptimalPlan::AddMatch(unsigned length, unsigned distance) {
   const std::uint32_t pair = static_cast<std::uint32_t>(length) << 16 | distance;
-  if (m_pairs.size() - FirstPair(m_first.size() - 1) == kMaxPairs) {
-    m_pairs.back() = pair;
+  if (m_pair_count - FirstPair(m_listed - 1) == kMaxPairs) {
+    m_pairs[m_pair_count - 1] = pair;
   } else {
-    m_pairs.push_back(pair);
+    m_pairs[m_pair_count++] = pair;
   }
 }
 
 void OptimalPlan::DropBefore(std::uint32_t at) {
   if (at <= m_base) return;
-  const std::size_t drop = std::min<std::size_t>(at - m_base, m_first.size());
-  const std::size_t kept = m_first.size() - drop;
-  const std::size_t first_pair = kept > 0 ? FirstPair(drop) : m_pairs.size();
-  std::uint32_t* first = m_first.data();
+  const std::size_t drop = std::min<std::size_t>(at - m_base, m_listed);
+  const std::size_t kept = m_listed - drop;
+  const std::size_t first_pair = kept > 0 ? FirstPair(drop) : m_pair_count;
   for (std::size_t i = 0; i < kept; ++i)
-    first[i] = first[i + drop] - static_cast<std::uint32_t>(first_pair);
-  m_first.resize(kept);
-  std::uint32_t* pairs = m_pairs.data();
-  const std::size_t pairs_kept = m_pairs.size() - first_pair;
-  if (pairs_kept > 0) std::memmove(pairs, pairs + first_pair, pairs_kept * sizeof *pairs);
-  m_pairs.resize(pairs_kept);
+    m_first[i] = m_first[i + drop] - static_cast<std::uint32_t>(first_pair);
+  m_listed = kept;
+  m_pair_count -= first_pair;
+  std::memmove(m_pairs, m_pairs + first_pair, m_pair_count * sizeof *m_pairs);
   m_base += static_cast<std::uint32_t>(drop);
   m_trusted_end = std::max(m_trusted_end, m_base);
 }
 
 bool OptimalPlan::Plan(std::uint32_t trusted_end) {
-  const std::size_t n = m_first.size();
+  const std::size_t n = m_listed;
   if (n > m_budget) return false;
   m_budget -= n;
-  m_cost.resize(n + 1);
-  m_choice.resize(n);
-  std::uint32_t* cost = m_cost.data();
-  const std::uint32_t* pairs = m_pairs.data();
+  std::uint32_t* cost = m_cost;
+  const std::uint32_t* pairs = m_pairs;
   cost[n] = 0;
   for (std::size_t i = n; i-- > 0;) {
-    const std::uint8_t byte = static_cast<std::uint8_t>(m_first.data()[i] >> 24);
+    const std::uint8_t byte = static_cast<std::uint8_t>(m_first[i] >> 24);
     std::uint32_t best = byte, best_cost = m_literal_bits[byte] + cost[i + 1];
     const std::size_t first = FirstPair(i), end = EndPair(i);
     const unsigned longest = first < end ? PairLength(pairs[end - 1]) : 0;
@@ -106,7 +107,7 @@ bool OptimalPlan::Plan(std::uint32_t trusted_end) {
       }
     }
     cost[i] = best_cost;
-    m_choice.data()[i] = best;
+    m_choice[i] = best;
   }
   m_trusted_end = trusted_end;
   return true;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "lib/recompress/deflate_parse.h"
 
@@ -20,7 +20,8 @@ class OptimalPlan {
   static constexpr unsigned kMaxPairs = 32;
 
   // Begins a stream of `total` bytes: the plans of a stream may cover at most about four times its
-  // bytes, so that a record of many small blocks cannot make the rebuild plan without end.
+  // bytes, so that a record of many small blocks cannot make the rebuild plan without end. The
+  // first start takes the plan's memory (about 1.1 MiB), once.
   void Start(std::uint32_t total);
   // Forgets every position; the next listed one is `at`.
   void Reset(std::uint32_t at);
@@ -30,7 +31,7 @@ class OptimalPlan {
   void SetNice(unsigned nice) { m_nice = nice; }
 
   // Listing: positions are added in order, each with its matches (length rising, distance rising).
-  std::uint32_t ListedEnd() const { return m_base + static_cast<std::uint32_t>(m_first.size()); }
+  std::uint32_t ListedEnd() const { return m_base + static_cast<std::uint32_t>(m_listed); }
   void BeginPosition(std::uint8_t byte);
   void AddMatch(unsigned length, unsigned distance);
 
@@ -41,7 +42,7 @@ class OptimalPlan {
   // stream's planning budget is spent.
   bool Plan(std::uint32_t trusted_end);
   Token Choice(std::uint32_t at) const {
-    const std::uint32_t c = m_choice.data()[at - m_base];
+    const std::uint32_t c = m_choice[at - m_base];
     Token t;
     t.length = static_cast<std::uint16_t>(c >> 16);
     t.distance = static_cast<std::uint16_t>(c);
@@ -53,7 +54,7 @@ class OptimalPlan {
   void VisitMatches(std::uint32_t at, unsigned length, Visit visit) const {
     if (at < m_base || at >= ListedEnd()) return;
     const std::size_t i = at - m_base;
-    const std::uint32_t* pair = m_pairs.data();
+    const std::uint32_t* pair = m_pairs;
     for (std::size_t k = FirstPair(i), end = EndPair(i); k < end; ++k) {
       if (PairLength(pair[k]) >= length && !visit(PairDistance(pair[k]))) return;
     }
@@ -63,18 +64,18 @@ class OptimalPlan {
   static unsigned PairLength(std::uint32_t pair) { return pair >> 16; }
   static unsigned PairDistance(std::uint32_t pair) { return pair & 0xffff; }
   // A listed position: its byte in the top bits, its first pair below.
-  std::size_t FirstPair(std::size_t i) const { return m_first.data()[i] & 0xffffff; }
-  std::size_t EndPair(std::size_t i) const {
-    return i + 1 < m_first.size() ? FirstPair(i + 1) : m_pairs.size();
-  }
+  std::size_t FirstPair(std::size_t i) const { return m_first[i] & 0xffffff; }
+  std::size_t EndPair(std::size_t i) const { return i + 1 < m_listed ? FirstPair(i + 1) : m_pair_count; }
 
   std::uint32_t m_base = 0, m_trusted_end = 0;
   std::uint64_t m_budget = 0;  // positions the stream's plans may still cover
-  // Only vectors of one type: each kind the extractor instantiates costs it code.
-  std::vector<std::uint32_t> m_first;   // per listed position: byte << 24 | first pair
-  std::vector<std::uint32_t> m_pairs;   // length << 16 | distance
-  std::vector<std::uint32_t> m_cost;    // per listed position: bits to the horizon
-  std::vector<std::uint32_t> m_choice;  // per listed position: the token, length << 16 | distance
+  // Fixed arrays in one allocation: at most kHorizon positions are listed at once.
+  std::unique_ptr<std::uint32_t[]> m_store;
+  std::uint32_t* m_first = nullptr;   // per listed position: byte << 24 | first pair
+  std::uint32_t* m_cost = nullptr;    // per listed position and one more: bits to the horizon
+  std::uint32_t* m_choice = nullptr;  // per listed position: the token, length << 16 | distance
+  std::uint32_t* m_pairs = nullptr;   // length << 16 | distance
+  std::size_t m_listed = 0, m_pair_count = 0;
   std::uint32_t m_literal_bits[256] = {};
   std::uint32_t m_length_bits[259] = {};
   std::uint32_t m_distance_bits[kDistanceCodes] = {};

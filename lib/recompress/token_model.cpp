@@ -53,7 +53,7 @@ void TokenModel::Start(const ModelParams& params, std::uint32_t total) {
   m_pending = false;
   m_bytes = nullptr;
   m_base = m_end = 0;
-  m_plan.Start(total);
+  if (params.parser == ModelParams::kOptimal) m_plan.Start(total);
   m_plan.SetNice(params.nice);
   m_over_budget = false;
 }
