@@ -30,12 +30,12 @@ const ModelParams& ParamSet(int index) {
       {0, 4, 6, 32, 32, 32506, kGzip},            {1, 4, 4, 16, 16, 32506, kGzipLazy},
       {1, 8, 16, 32, 32, 32506, kGzipLazy},       {1, 8, 32, 128, 256, 32506, kGzipLazy},
       {1, 32, 128, 258, 1024, 32506, kGzipLazy},  {0, 258, 258, 258, 4096, 32768, 0},
-      {1, 258, 258, 258, 4096, 32768, 0},         {2, 258, 258, 258, 1024, 32768, 0},
+      {1, 258, 258, 258, 4096, 32768, 0},         {2, 258, 258, 258, 256, 32768, 0},
   };
   return kSets[index];
 }
 
-TokenModel::TokenModel() : m_head(kHashSize, 0), m_prev(kMaxDistance, 0) {}
+TokenModel::TokenModel() : m_head(kHashSize, 0), m_prev(kMaxDistance, 0), m_right(kMaxDistance, 0) {}
 
 void TokenModel::Start(const ModelParams& params, std::uint32_t total) {
   m_params = params;
@@ -158,28 +158,48 @@ TokenModel::Match TokenModel::Search(std::uint32_t at, unsigned in_hand) {
   return best;
 }
 
+// A binary tree of the window's strings per hash, newest at the root: the search for `at` walks
+// from newer to older strings, so each longer match it meets is the nearest of its length, and it
+// makes `at` the new root, splitting the old tree into the strings below and above it.
 void TokenModel::ListMatches(std::uint32_t at) {
-  InsertUpTo(at + 1);
   m_plan.BeginPosition(Byte(at));
   if (at + 3 > m_total) return;
   const unsigned cap = std::min<std::uint32_t>(258, m_total - at);
-  unsigned best_length = 2, chain = m_params.chain;
-  std::uint32_t stamped = m_prev[at & kWindowMask];  // `at` itself heads its chain
-  std::uint32_t last = at;
-  while (stamped >= m_stamp && best_length < cap) {
+  const std::uint32_t h = Hash(at);
+  std::uint32_t stamped = m_head[h];
+  m_head[h] = at + m_stamp;
+  std::uint32_t* below = &m_prev[at & kWindowMask];  // where the next smaller string goes
+  std::uint32_t* above = &m_right[at & kWindowMask];
+  unsigned below_length = 0, above_length = 0, best_length = 2, depth = m_params.chain;
+  while (stamped >= m_stamp) {
     const std::uint32_t candidate = stamped - m_stamp;
-    if (candidate >= last || at - candidate > m_params.max_dist) break;
-    last = candidate;
-    if (Byte(candidate + best_length) == Byte(at + best_length)) {
-      const unsigned length = Common(candidate, at, cap, false);
-      if (length > best_length) {
-        best_length = length;
-        m_plan.AddMatch(length, at - candidate);
-      }
+    if (candidate >= at || at - candidate > m_params.max_dist || depth-- == 0) break;
+    unsigned length = std::min(below_length, above_length);
+    while (length < cap && Byte(candidate + length) == Byte(at + length)) ++length;
+    if (length > best_length) {
+      best_length = length;
+      m_plan.AddMatch(length, at - candidate);
     }
-    if (--chain == 0) break;
-    stamped = m_prev[candidate & kWindowMask];
+    const std::uint32_t slot = candidate & kWindowMask;
+    if (length == cap) {  // the candidate leaves the tree; its subtrees take its place
+      *below = m_prev[slot];
+      *above = m_right[slot];
+      return;
+    }
+    if (Byte(candidate + length) < Byte(at + length)) {
+      *below = stamped;
+      below = &m_right[slot];
+      below_length = length;
+      stamped = *below;
+    } else {
+      *above = stamped;
+      above = &m_prev[slot];
+      above_length = length;
+      stamped = *above;
+    }
   }
+  *below = 0;
+  *above = 0;
 }
 
 Token TokenModel::PredictOptimal(std::uint32_t at) {
@@ -249,6 +269,7 @@ void TokenModel::Follow(std::uint32_t at, const Token& actual, const Token& pred
 
 void TokenModel::Skip(std::uint32_t at, std::uint32_t count) {
   m_pending = false;
+  if (m_params.parser == ModelParams::kOptimal) return;  // the plan lists every position itself
   InsertUpTo(at + count);
 }
 
@@ -311,7 +332,9 @@ bool TokenModel::Repeats(std::uint32_t at, unsigned distance, unsigned length) c
   return true;
 }
 
-std::uint32_t TokenModel::OldestNeeded() const { return m_next_insert; }
+std::uint32_t TokenModel::OldestNeeded() const {
+  return m_params.parser == ModelParams::kOptimal ? m_plan.ListedEnd() : m_next_insert;
+}
 
 }  // namespace deflate
 }  // namespace uha

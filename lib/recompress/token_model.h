@@ -83,7 +83,8 @@ class TokenModel {
 
   ModelParams m_params;
   std::vector<std::uint32_t> m_head;  // stamped positions (position + m_stamp), 0 = none
-  std::vector<std::uint32_t> m_prev;
+  std::vector<std::uint32_t> m_prev;   // chains; for the optimal parse, the smaller subtrees
+  std::vector<std::uint32_t> m_right;  // the optimal parse's larger subtrees
   std::uint32_t m_stamp = 1;
   std::uint32_t m_total = 0;
   std::uint32_t m_next_insert = 0;
