@@ -13,7 +13,7 @@ mkdir -p "$WORK/in/jar"
 cd "$WORK"
 
 probe=$WORK/deflate_probe
-g++ -std=c++17 -O2 -I"$ROOT" "$ROOT"/bench/deflate_probe.cpp "$ROOT"/lib/recompress/*.cpp -llzma -o "$probe"
+g++ -std=c++17 -O2 -I"$ROOT" "$ROOT"/bench/deflate_probe.cpp "$ROOT"/lib/recompress/*.cpp -llzma -lz -o "$probe"
 
 # Inputs.
 cat "$ROOT"/docs/*.md > in/all.txt; head -c 120000 in/all.txt > in/text.txt

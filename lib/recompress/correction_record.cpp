@@ -62,7 +62,7 @@ void WriteHead(const RecordHead& head, RecordWriter& out) {
   out.Byte(head.param_set);
   if (head.param_set == RecordHead::kOwnParams) {
     const ModelParams& p = head.params;
-    out.Byte(p.lazy_parse);
+    out.Byte(p.parser);
     for (std::uint16_t v : {p.good, p.lazy, p.nice, p.chain, p.max_dist}) out.Varint(v);
     out.Byte(p.flags);
   }
@@ -78,7 +78,7 @@ bool ReadHead(RecordReader& in, RecordHead& head) {
     p = ParamSet(head.param_set);
   } else if (head.param_set == RecordHead::kOwnParams) {
     std::uint64_t v[5];
-    if (!in.Byte(p.lazy_parse)) return false;
+    if (!in.Byte(p.parser)) return false;
     for (auto& x : v)
       if (!in.Varint(x, 0xffff)) return false;
     p.good = static_cast<std::uint16_t>(v[0]);

@@ -67,6 +67,7 @@ class BitReader {
     return true;
   }
   std::uint64_t Position() const { return m_bit; }
+  void Seek(std::uint64_t bit) { m_bit = bit; }
 
  private:
   const std::uint8_t* m_data;

@@ -5,6 +5,7 @@ add_library(uha_deflate_model STATIC
   ${uha_deflate_model_dir}/deflate_parse.cpp
   ${uha_deflate_model_dir}/huffman_lengths.cpp
   ${uha_deflate_model_dir}/token_model.cpp
+  ${uha_deflate_model_dir}/optimal_plan.cpp
   ${uha_deflate_model_dir}/correction_record.cpp
   ${uha_deflate_model_dir}/deflate_model.cpp
   ${uha_deflate_model_dir}/deflate_rebuild.cpp)

@@ -19,12 +19,26 @@ using deflate::Token;
 
 constexpr std::size_t kTrialTokens = 1 << 16;
 
+// The code lengths a fixed or dynamic block (already parsed, so valid) writes its tokens with.
+void BlockCodes(const std::uint8_t* data, std::size_t size, const deflate::ParsedBlock& block,
+                std::uint8_t* literal, std::uint8_t* distance) {
+  if (block.kind == BlockKind::Fixed) {
+    deflate::FixedLengths(literal, distance);
+    return;
+  }
+  deflate::BitReader in(data, size);
+  in.Seek(block.header_begin);
+  deflate::ReadDynamicHeader(in, literal, distance);
+}
+
 class Corrector {
  public:
   Corrector(deflate::TokenModel& model, RecordWriter& out) : m_model(model), m_out(out) {}
 
-  // Runs the predictor over the first `max_tokens` tokens; the corrections go to the writer.
-  void Run(const ParsedStream& s, const ModelParams& params, std::size_t max_tokens) {
+  // Runs the predictor over the first `max_tokens` tokens of the stream at `data`; the corrections
+  // go to the writer.
+  void Run(const std::uint8_t* data, const ParsedStream& s, const ModelParams& params,
+           std::size_t max_tokens) {
     const auto total = static_cast<std::uint32_t>(s.inflated.size());
     m_model.Start(params, total);
     m_model.View(s.inflated.data(), 0, total);
@@ -36,10 +50,14 @@ class Corrector {
         at += block.stored_length;
         continue;
       }
+      std::uint8_t lit[deflate::kLiteralCodes] = {}, dist[deflate::kDistanceCodes] = {};
+      BlockCodes(data, s.size, block, lit, dist);
+      m_model.SetBlockCodes(lit, dist);
       for (std::uint32_t i = 0; i < block.token_count; ++i, ++next) {
         if (next == max_tokens) return;
         const Token actual = s.tokens[next];
         const Token predicted = m_model.Predict(at);
+        if (m_model.OverBudget()) return;
         if (actual != predicted) Correct(at, actual, predicted);
         ++m_gap;
         m_model.Follow(at, actual, predicted);
@@ -81,8 +99,8 @@ class Corrector {
 void CopyBits(const std::uint8_t* data, std::size_t size, std::uint64_t begin, std::uint64_t end,
               RecordWriter& out) {
   deflate::BitReader in(data, size);
-  std::uint32_t skipped, v;
-  for (std::uint64_t i = 0; i < begin; i += 16) in.Bits(static_cast<int>(std::min<std::uint64_t>(16, begin - i)), skipped);
+  in.Seek(begin);
+  std::uint32_t v;
   deflate::BitWriter bits;
   for (std::uint64_t i = begin; i < end; i += 16) {
     const int n = static_cast<int>(std::min<std::uint64_t>(16, end - i));
@@ -103,9 +121,8 @@ bool HeaderPredicted(const std::uint8_t* data, std::size_t size, const deflate::
   if (!deflate::WriteDynamicHeader(lit, dist, predicted)) return false;
   if (predicted.BitCount() != block.header_end - block.header_begin) return false;
   deflate::BitReader in(data, size);
+  in.Seek(block.header_begin);
   std::uint32_t v;
-  for (std::uint64_t i = 0; i < block.header_begin; i += 16)
-    in.Bits(static_cast<int>(std::min<std::uint64_t>(16, block.header_begin - i)), v);
   for (std::uint8_t byte : predicted.Bytes())
     if (!in.Bits(8, v) || v != byte) return false;
   const int rest = predicted.PendingBits();
@@ -140,19 +157,23 @@ std::optional<ModelledStream> ModelDeflateStream(const std::uint8_t* data, std::
   std::size_t best_cost = ~std::size_t{0};
   for (int set = 0; set < deflate::kParamSetCount && best_cost > 0; ++set) {
     RecordWriter trial;
-    Corrector(model, trial).Run(s, deflate::ParamSet(set), kTrialTokens);
-    if (trial.Data().size() < best_cost) {
+    Corrector(model, trial).Run(data, s, deflate::ParamSet(set), kTrialTokens);
+    if (!model.OverBudget() && trial.Data().size() < best_cost) {
       best_cost = trial.Data().size();
       best = set;
     }
   }
 
   RecordWriter blocks, headers, corrections;
-  Corrector(model, corrections).Run(s, deflate::ParamSet(best), s.tokens.size());
+  const ModelParams& params = deflate::ParamSet(best);
+  Corrector(model, corrections).Run(data, s, params, s.tokens.size());
+  if (model.OverBudget()) return std::nullopt;
   std::size_t first_token = 0;
   for (const auto& b : s.blocks) {
+    // The optimal parse costs tokens by their block's codes: it needs the header first.
     const bool raw = b.kind == BlockKind::Dynamic &&
-                     !HeaderPredicted(data, s.size, b, s.tokens.data() + first_token);
+                     (params.parser == ModelParams::kOptimal ||
+                      !HeaderPredicted(data, s.size, b, s.tokens.data() + first_token));
     blocks.Byte(static_cast<std::uint8_t>(static_cast<unsigned>(b.kind) | (b.final ? 4 : 0) | (raw ? 8 : 0)));
     if (b.kind == BlockKind::Stored) {
       blocks.Varint(b.stored_length);
@@ -166,7 +187,7 @@ std::optional<ModelledStream> ModelDeflateStream(const std::uint8_t* data, std::
 
   deflate::RecordHead head;
   head.param_set = static_cast<std::uint8_t>(best);
-  head.params = deflate::ParamSet(best);
+  head.params = params;
   head.crc = deflate::Crc32(0, data, s.size);
   head.block_count = s.blocks.size();
   RecordWriter record;

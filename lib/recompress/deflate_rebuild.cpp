@@ -26,6 +26,9 @@ class RebuildState {
 
  private:
   static constexpr std::size_t kWindowBytes = 2 * deflate::kMaxDistance + 2048;
+  // What stays when the window slides (32 KiB behind, the model's lookahead) leaves room to fill.
+  static_assert(kWindowBytes >= deflate::kMaxDistance + deflate::OptimalPlan::kHorizon +
+                                    deflate::kLookahead + (16u << 10));
   static constexpr std::size_t kFlushBytes = 1 << 16;
   static constexpr std::uint64_t kNoCorrection = ~0ull;
 
@@ -35,6 +38,7 @@ class RebuildState {
     return m_failed;
   }
   Status BeginBlock();
+  Status ReadRawHeader();
   Status NextToken();
   Status ReadCorrection(const Token& predicted, Token& actual);
   Status WriteBlock();
@@ -55,6 +59,7 @@ class RebuildState {
   // The block being rebuilt.
   bool m_in_block = false, m_raw_header = false;
   BlockKind m_kind = BlockKind::Stored;
+  std::uint8_t m_lit[deflate::kLiteralCodes] = {}, m_dist[deflate::kDistanceCodes] = {};
   std::uint32_t m_block_size = 0, m_block_done = 0;
 };
 
@@ -135,8 +140,38 @@ Status RebuildState::BeginBlock() {
     m_bits.Put(m_block_size, 16);
     m_bits.Put(m_block_size ^ 0xffff, 16);
   }
+  std::fill(std::begin(m_lit), std::end(m_lit), 0);
+  std::fill(std::begin(m_dist), std::end(m_dist), 0);
+  if (m_kind == BlockKind::Fixed) {
+    deflate::FixedLengths(m_lit, m_dist);
+  } else if (m_raw_header) {
+    Status s = ReadRawHeader();
+    if (!s.ok()) return s;
+  } else if (m_kind == BlockKind::Dynamic && m_head.params.parser == deflate::ModelParams::kOptimal) {
+    return Fail("a block's header is missing");  // the parse by cost needs the codes first
+  }
+  if (m_kind != BlockKind::Stored) m_model.SetBlockCodes(m_lit, m_dist);
   m_tokens.clear();
   m_in_block = true;
+  return {};
+}
+
+// A header kept as it is: its code lengths, and its bits written as they are.
+Status RebuildState::ReadRawHeader() {
+  std::uint64_t bit_count;
+  const std::uint8_t* bytes;
+  if (!m_headers.Varint(bit_count, 8 * 400) || !m_headers.Bytes((bit_count + 7) / 8, bytes))
+    return Fail("a block's header is damaged");
+  deflate::BitReader in(bytes, (bit_count + 7) / 8);
+  if (!deflate::ReadDynamicHeader(in, m_lit, m_dist) || in.Position() != bit_count)
+    return Fail("a block's header forms no code");
+  deflate::BitReader copy(bytes, (bit_count + 7) / 8);
+  std::uint32_t v;
+  for (std::uint64_t i = 0; i < bit_count; i += 16) {
+    const int n = static_cast<int>(std::min<std::uint64_t>(16, bit_count - i));
+    copy.Bits(n, v);
+    m_bits.Put(v, n);
+  }
   return {};
 }
 
@@ -183,6 +218,7 @@ Status RebuildState::ReadCorrection(const Token& predicted, Token& actual) {
 Status RebuildState::NextToken() {
   if (m_at >= m_total) return Fail("a block runs past the stream");
   const Token predicted = m_model.Predict(m_at);
+  if (m_model.OverBudget()) return Fail("it takes more work than its stream");
   Token actual = predicted;
   if (m_token_index == m_next_fix) {
     Status s = ReadCorrection(predicted, actual);
@@ -197,25 +233,9 @@ Status RebuildState::NextToken() {
 }
 
 Status RebuildState::WriteBlock() {
-  std::uint8_t lit[deflate::kLiteralCodes] = {}, dist[deflate::kDistanceCodes] = {};
-  if (m_kind == BlockKind::Fixed) {
-    deflate::FixedLengths(lit, dist);
-  } else if (m_raw_header) {
-    std::uint64_t bit_count;
-    const std::uint8_t* bytes;
-    if (!m_headers.Varint(bit_count, 8 * 400) || !m_headers.Bytes((bit_count + 7) / 8, bytes))
-      return Fail("a block's header is damaged");
-    deflate::BitReader in(bytes, (bit_count + 7) / 8);
-    if (!deflate::ReadDynamicHeader(in, lit, dist) || in.Position() != bit_count)
-      return Fail("a block's header forms no code");
-    deflate::BitReader copy(bytes, (bit_count + 7) / 8);
-    std::uint32_t v;
-    for (std::uint64_t i = 0; i < bit_count; i += 16) {
-      const int n = static_cast<int>(std::min<std::uint64_t>(16, bit_count - i));
-      copy.Bits(n, v);
-      m_bits.Put(v, n);
-    }
-  } else {
+  std::uint8_t* lit = m_lit;
+  std::uint8_t* dist = m_dist;
+  if (m_kind == BlockKind::Dynamic && !m_raw_header) {
     deflate::PredictBlockLengths(m_tokens.data(), m_tokens.size(), lit, dist);
     if (!deflate::WriteDynamicHeader(lit, dist, m_bits)) return Fail("a block's codes are damaged");
   }
@@ -277,7 +297,7 @@ Status RebuildState::Run() {
       }
     } else {
       while (m_block_done < m_block_size) {
-        if (m_end < m_total && m_at + deflate::kLookahead > m_end) return Flush(false);
+        if (m_end < m_total && m_at + m_model.Lookahead() > m_end) return Flush(false);
         Status s = NextToken();
         if (!s.ok()) return s;
       }

@@ -1,6 +1,7 @@
-// The predictor of docs/recompress.md ("The matcher", "Parameter sets"): gzip/zlib's 3-byte hash
-// and chains, their greedy and lazy parses and level parameters, with positions counted from the
-// start of the stream and comparisons stopped at its end.
+// The predictor of docs/recompress.md ("The matcher", "Parameter sets", "The optimal parser"):
+// gzip/zlib's 3-byte hash and chains, their greedy and lazy parses and level parameters, or the
+// matches each position has for a parse by cost, with positions counted from the start of the
+// stream and comparisons stopped at its end.
 #include "lib/recompress/token_model.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ constexpr std::uint32_t kWindowMask = kMaxDistance - 1;
 }  // namespace
 
 bool ModelParams::Valid() const {
-  return lazy_parse <= 1 && good >= 3 && good <= 258 && lazy >= 3 && lazy <= 258 && nice >= 3 &&
+  return parser <= kOptimal && good >= 3 && good <= 258 && lazy >= 3 && lazy <= 258 && nice >= 3 &&
          nice <= 258 && chain >= 1 && chain <= kMaxChain && max_dist >= 1 &&
          max_dist <= kMaxDistance && flags <= 7;
 }
@@ -29,12 +30,12 @@ const ModelParams& ParamSet(int index) {
       {0, 4, 6, 32, 32, 32506, kGzip},            {1, 4, 4, 16, 16, 32506, kGzipLazy},
       {1, 8, 16, 32, 32, 32506, kGzipLazy},       {1, 8, 32, 128, 256, 32506, kGzipLazy},
       {1, 32, 128, 258, 1024, 32506, kGzipLazy},  {0, 258, 258, 258, 4096, 32768, 0},
-      {1, 258, 258, 258, 4096, 32768, 0},
+      {1, 258, 258, 258, 4096, 32768, 0},         {2, 258, 258, 258, 256, 32768, 0},
   };
   return kSets[index];
 }
 
-TokenModel::TokenModel() : m_head(kHashSize, 0), m_prev(kMaxDistance, 0) {}
+TokenModel::TokenModel() : m_head(kHashSize, 0), m_prev(kMaxDistance, 0), m_right(kMaxDistance, 0) {}
 
 void TokenModel::Start(const ModelParams& params, std::uint32_t total) {
   m_params = params;
@@ -52,6 +53,17 @@ void TokenModel::Start(const ModelParams& params, std::uint32_t total) {
   m_pending = false;
   m_bytes = nullptr;
   m_base = m_end = 0;
+  if (params.parser == ModelParams::kOptimal) m_plan.Start(total);
+  m_plan.SetNice(params.nice);
+  m_over_budget = false;
+}
+
+void TokenModel::SetBlockCodes(const std::uint8_t* literal, const std::uint8_t* distance) {
+  if (m_params.parser == ModelParams::kOptimal) m_plan.SetCodes(literal, distance);
+}
+
+std::uint32_t TokenModel::Lookahead() const {
+  return m_params.parser == ModelParams::kOptimal ? OptimalPlan::kHorizon + kLookahead : kLookahead;
 }
 
 std::uint32_t TokenModel::Hash(std::uint32_t at) const {
@@ -146,10 +158,74 @@ TokenModel::Match TokenModel::Search(std::uint32_t at, unsigned in_hand) {
   return best;
 }
 
+// A binary tree of the window's strings per hash, newest at the root: the search for `at` walks
+// from newer to older strings, so each longer match it meets is the nearest of its length, and it
+// makes `at` the new root, splitting the old tree into the strings below and above it.
+void TokenModel::ListMatches(std::uint32_t at) {
+  m_plan.BeginPosition(Byte(at));
+  if (at + 3 > m_total) return;
+  const unsigned cap = std::min<std::uint32_t>(258, m_total - at);
+  const std::uint32_t h = Hash(at);
+  std::uint32_t stamped = m_head[h];
+  m_head[h] = at + m_stamp;
+  std::uint32_t* below = &m_prev[at & kWindowMask];  // where the next smaller string goes
+  std::uint32_t* above = &m_right[at & kWindowMask];
+  unsigned below_length = 0, above_length = 0, best_length = 2, depth = m_params.chain;
+  while (stamped >= m_stamp) {
+    const std::uint32_t candidate = stamped - m_stamp;
+    if (candidate >= at || at - candidate > m_params.max_dist || depth-- == 0) break;
+    unsigned length = std::min(below_length, above_length);
+    while (length < cap && Byte(candidate + length) == Byte(at + length)) ++length;
+    if (length > best_length) {
+      best_length = length;
+      m_plan.AddMatch(length, at - candidate);
+    }
+    const std::uint32_t slot = candidate & kWindowMask;
+    if (length == cap) {  // the candidate leaves the tree; its subtrees take its place
+      *below = m_prev[slot];
+      *above = m_right[slot];
+      return;
+    }
+    if (Byte(candidate + length) < Byte(at + length)) {
+      *below = stamped;
+      below = &m_right[slot];
+      below_length = length;
+      stamped = *below;
+    } else {
+      *above = stamped;
+      above = &m_prev[slot];
+      above_length = length;
+      stamped = *above;
+    }
+  }
+  *below = 0;
+  *above = 0;
+}
+
+Token TokenModel::PredictOptimal(std::uint32_t at) {
+  if (!m_plan.Covers(at)) {
+    if (m_plan.ListedEnd() <= at) {
+      m_plan.Reset(at);
+    } else {
+      m_plan.DropBefore(at);
+    }
+    const std::uint32_t end = std::min(m_total, at + OptimalPlan::kHorizon);
+    while (m_plan.ListedEnd() < end) ListMatches(m_plan.ListedEnd());
+    if (!m_plan.Plan(end == m_total ? end : end - OptimalPlan::kMargin)) {
+      m_over_budget = true;
+      Token literal;
+      literal.distance = Byte(at);
+      return literal;
+    }
+  }
+  return m_plan.Choice(at);
+}
+
 Token TokenModel::Predict(std::uint32_t at) {
+  if (m_params.parser == ModelParams::kOptimal) return PredictOptimal(at);
   Token literal;
   literal.distance = Byte(at);
-  const bool lazy = m_params.lazy_parse != 0;
+  const bool lazy = m_params.parser == ModelParams::kLazy;
   Match here;
   if (lazy && m_pending && m_pending_at == at) {
     here = m_pending_match;
@@ -176,13 +252,14 @@ Token TokenModel::Predict(std::uint32_t at) {
 }
 
 void TokenModel::Follow(std::uint32_t at, const Token& actual, const Token& predicted) {
+  if (m_params.parser == ModelParams::kOptimal) return;  // the plan lists every position itself
   if (!actual.IsMatch()) {
     if (predicted.IsMatch()) m_pending = false;
     return;
   }
   m_pending = false;
   const std::uint32_t end = at + actual.Span();
-  if (m_params.lazy_parse == 0 && actual.Span() > m_params.lazy) {
+  if (m_params.parser == ModelParams::kGreedy && actual.Span() > m_params.lazy) {
     InsertUpTo(at + 1);
     m_next_insert = std::max(m_next_insert, end);  // a long match is stepped over unhashed
   } else {
@@ -192,6 +269,7 @@ void TokenModel::Follow(std::uint32_t at, const Token& actual, const Token& pred
 
 void TokenModel::Skip(std::uint32_t at, std::uint32_t count) {
   m_pending = false;
+  if (m_params.parser == ModelParams::kOptimal) return;  // the plan lists every position itself
   InsertUpTo(at + count);
 }
 
@@ -212,10 +290,19 @@ void TokenModel::WalkCandidates(std::uint32_t at, Visit visit) {
   }
 }
 
+// Candidates at `at` that match at least `length` bytes, nearest first.
+template <class Visit>
+void TokenModel::VisitCandidates(std::uint32_t at, unsigned length, Visit visit) {
+  if (m_params.parser == ModelParams::kOptimal) {
+    m_plan.VisitMatches(at, length, visit);
+    return;
+  }
+  WalkCandidates(at, [&](std::uint32_t d) { return Common(at - d, at, length, false) < length || visit(d); });
+}
+
 std::uint32_t TokenModel::Rank(std::uint32_t at, unsigned length, unsigned distance) {
   std::uint32_t rank = 0, found = 0;
-  WalkCandidates(at, [&](std::uint32_t d) {
-    if (Common(at - d, at, length, false) < length) return true;
+  VisitCandidates(at, length, [&](std::uint32_t d) {
     ++rank;
     if (d != distance) return true;
     found = rank;
@@ -227,8 +314,8 @@ std::uint32_t TokenModel::Rank(std::uint32_t at, unsigned length, unsigned dista
 unsigned TokenModel::DistanceOfRank(std::uint32_t at, unsigned length, std::uint32_t rank) {
   std::uint32_t seen = 0;
   unsigned found = 0;
-  WalkCandidates(at, [&](std::uint32_t d) {
-    if (Common(at - d, at, length, false) < length || ++seen < rank) return true;
+  VisitCandidates(at, length, [&](std::uint32_t d) {
+    if (++seen < rank) return true;
     found = d;
     return false;
   });
@@ -245,7 +332,9 @@ bool TokenModel::Repeats(std::uint32_t at, unsigned distance, unsigned length) c
   return true;
 }
 
-std::uint32_t TokenModel::OldestNeeded() const { return m_next_insert; }
+std::uint32_t TokenModel::OldestNeeded() const {
+  return m_params.parser == ModelParams::kOptimal ? m_plan.ListedEnd() : m_next_insert;
+}
 
 }  // namespace deflate
 }  // namespace uha
