@@ -94,7 +94,9 @@ std::optional<std::uint8_t> ZlibMemLevel(const std::uint8_t* deflated, std::size
   for (std::size_t i = 0; i + 1 < parsed->blocks.size(); ++i) {
     const deflate::ParsedBlock& b = parsed->blocks[i];
     if (b.kind == deflate::BlockKind::Stored) continue;  // its tokens are not counted
-    const std::uint8_t level = b.token_count == (1u << 14) - 1 ? 8 : b.token_count == kLargestBlock ? 9 : 0;
+    const std::uint8_t level = b.token_count == (1u << 14) - 1 ? 8
+                               : b.token_count == kLargestBlock ? 9
+                                                                 : 0;
     if (level == 0 || (mem_level != 0 && level != mem_level)) return std::nullopt;
     mem_level = level;
   }
