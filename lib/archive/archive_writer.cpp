@@ -6,8 +6,8 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
+#include "lib/archive/block_compressor.h"
 #include "lib/archive/entry_name.h"
 #include "lib/recompress/x86_filter.h"
 
@@ -84,14 +84,6 @@ Status PrepareX86(PackInput& in, DeflateStats&) {
   return {};
 }
 
-// Packing keeps both cores busy: `work(0)` runs here and `work(1)` on a second thread.
-template <typename Work>
-void OnBothCores(Work work) {
-  std::thread helper(work, 1);
-  work(0);
-  helper.join();
-}
-
 // The deflate search and the x86 trials take most of the packing time outside LZMA: both cores
 // share the files.
 using Prepare = Status (*)(PackInput&, DeflateStats&);
@@ -99,127 +91,16 @@ Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& 
   constexpr std::size_t kWorkers = 2;
   Status status[kWorkers];
   DeflateStats part[kWorkers];
-  auto work = [&](std::size_t w) {
-    for (std::size_t i = w; i < files.size() && status[w].ok(); i += kWorkers)
+  std::atomic<std::size_t> next{0};
+  OnBothCores([&](std::size_t w) {
+    for (std::size_t i = next++; i < files.size() && status[w].ok(); i = next++)
       status[w] = prepare(files[i], part[w]);
-  };
-  OnBothCores(work);
+  });
   for (std::size_t w = 0; w < kWorkers; ++w) {
     if (!status[w].ok()) return status[w];
     stats += part[w];
   }
   return {};
-}
-
-std::uint32_t DictSizeFor(std::uint64_t unpacked, std::uint32_t preset_dict) {
-  // The extractor decodes two blocks at once: two of these keep its whole process (dictionaries,
-  // decoder and deflate state, buffers, runtime) within 64 MiB.
-  constexpr std::uint64_t kMaxPackDict = kTwoLaneDictBudget / 2;
-  const std::uint64_t wanted = std::min<std::uint64_t>({unpacked, preset_dict, kMaxPackDict});
-  return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(wanted, kMinDictSize, kMaxDictSize));
-}
-
-class BlockPacker {
- public:
-  ~BlockPacker() { lzma_end(&stream_); }
-  Status Start(Block& block, bool code, const PackOptions& options);
-  Status AddFile(PackInput& input);
-  Status Finish(Block& block, std::vector<std::uint8_t>& packed);
-
- private:
-  Status Code(const std::uint8_t* data, std::size_t size, lzma_action action);
-
-  lzma_stream stream_ = LZMA_STREAM_INIT;
-  std::vector<std::uint8_t> out_;
-};
-
-Status BlockPacker::Start(Block& block, bool code, const PackOptions& options) {
-  lzma_options_lzma lzma2;
-  const std::uint32_t preset = options.preset | (options.extreme ? LZMA_PRESET_EXTREME : 0);
-  if (lzma_lzma_preset(&lzma2, preset)) return Status::Fail("bad compression preset");
-  block.dict_size = DictSizeFor(block.unpacked_size, lzma2.dict_size);
-  lzma2.dict_size = block.dict_size;
-  // Class data, text and inflated archives have no 4-byte structure for the position bits to
-  // model: without them these blocks come out about 0.4 % smaller. x86 code keeps the default,
-  // which measured best there. The decoder reads these settings from the stream.
-  if (!code) lzma2.pb = 0;
-  const lzma_filter filters[] = {{LZMA_FILTER_LZMA2, &lzma2}, {LZMA_VLI_UNKNOWN, nullptr}};
-  if (lzma_raw_encoder(&stream_, filters) != LZMA_OK)
-    return Status::Fail("cannot start the encoder");
-  return {};
-}
-
-Status BlockPacker::Code(const std::uint8_t* data, std::size_t size, lzma_action action) {
-  stream_.next_in = data;
-  stream_.avail_in = size;
-  std::uint8_t buf[1 << 16];
-  while (true) {
-    stream_.next_out = buf;
-    stream_.avail_out = sizeof buf;
-    const lzma_ret ret = lzma_code(&stream_, action);
-    out_.insert(out_.end(), buf, buf + (sizeof buf - stream_.avail_out));
-    if (ret == LZMA_STREAM_END) return {};
-    if (ret != LZMA_OK) return Status::Fail("compression failed");
-    if (action == LZMA_RUN && stream_.avail_in == 0) return {};
-  }
-}
-
-Status BlockPacker::AddFile(PackInput& input) {
-  if (!input.recipe.empty()) {
-    Status st = Code(input.recipe.data(), input.recipe.size(), LZMA_RUN);
-    input.recipe = {};
-    return st;
-  }
-  File f(std::fopen(input.source_path.c_str(), "rb"));
-  if (!f) return Status::Fail("cannot open " + input.source_path);
-  std::vector<std::uint8_t> buf(1 << 16);
-  std::uint64_t size = 0;
-  std::uint32_t crc = 0;
-  while (true) {
-    const std::size_t got = std::fread(buf.data(), 1, buf.size(), f.get());
-    if (got == 0) break;
-    size += got;
-    crc = Crc32(buf.data(), got, crc);
-    Status st = Code(buf.data(), got, LZMA_RUN);
-    if (!st.ok()) return st;
-  }
-  if (std::ferror(f.get())) return Status::Fail("cannot read " + input.source_path);
-  if (size != input.entry.size) return Status::Fail(input.source_path + " changed while packing");
-  input.entry.crc32 = crc;
-  return {};
-}
-
-Status BlockPacker::Finish(Block& block, std::vector<std::uint8_t>& packed) {
-  Status st = Code(nullptr, 0, LZMA_FINISH);
-  if (!st.ok()) return st;
-  block.packed_size = out_.size();
-  packed.insert(packed.end(), out_.begin(), out_.end());
-  return {};
-}
-
-// Consecutive files of one group that make one block.
-struct BlockPlan {
-  std::vector<PackInput>* group;
-  std::size_t first, count;
-  bool code;
-  Block block;
-  std::vector<std::uint8_t> packed;
-  Status status;
-};
-
-Status PackBlock(BlockPlan& plan, const PackOptions& options) {
-  Block& block = plan.block;
-  PackInput* files = plan.group->data() + plan.first;
-  block.entry_count = static_cast<std::uint32_t>(plan.count);
-  for (std::size_t i = 0; i < plan.count; ++i) block.unpacked_size += files[i].entry.stored_size;
-  if (block.unpacked_size == 0) {
-    block.dict_size = kMinDictSize;
-    return {};
-  }
-  BlockPacker packer;
-  Status st = packer.Start(block, plan.code, options);
-  for (std::size_t i = 0; i < plan.count && st.ok(); ++i) st = packer.AddFile(files[i]);
-  return st.ok() ? packer.Finish(block, plan.packed) : st;
 }
 
 // About what extracting a file costs, in stored bytes: rebuilding a deflate stream takes several
@@ -245,21 +126,8 @@ void PlanBlocks(std::vector<PackInput>& group, bool code, std::uint64_t split_ab
     std::uint64_t first = 0;
     for (cut = 0; cut < group.size() && 2 * first < cost; ++cut) first += ExtractCost(group[cut]);
   }
-  plans.push_back({&group, 0, cut, code, {}, {}, {}});
-  if (cut < group.size()) plans.push_back({&group, cut, group.size() - cut, code, {}, {}, {}});
-}
-
-// Each block is compressed on its own; two at a time.
-Status PackBlocks(std::vector<BlockPlan>& plans, const PackOptions& options) {
-  std::atomic<std::size_t> next{0};
-  OnBothCores([&](std::size_t) {
-    for (std::size_t i = next++; i < plans.size(); i = next++)
-      plans[i].status = PackBlock(plans[i], options);
-  });
-  for (const BlockPlan& plan : plans) {
-    if (!plan.status.ok()) return plan.status;
-  }
-  return {};
+  plans.push_back({&group, 0, cut, code, {}, {}});
+  if (cut < group.size()) plans.push_back({&group, cut, group.size() - cut, code, {}, {}});
 }
 
 // Before any compressing: a tree its extractors would refuse is refused here, with the reason.
@@ -353,7 +221,7 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
   std::vector<BlockPlan> plans;
   PlanBlocks(data, false, options.split_above, plans);
   PlanBlocks(code, true, options.split_above, plans);
-  st = PackBlocks(plans, options);
+  st = CompressBlocks(plans, options);
   if (!st.ok()) return st;
   Table table;
   std::vector<std::uint8_t> packed;

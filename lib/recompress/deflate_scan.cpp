@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "lib/archive/le_bytes.h"
+#include "lib/recompress/deflate_parse.h"
 
 namespace uha {
 namespace {
@@ -80,6 +81,26 @@ bool Inflate(const std::vector<std::uint8_t>& file, std::size_t start, std::size
   end = start + (file.size() - start - z.avail_in);
   inflateEnd(&z);
   return ret == Z_STREAM_END;
+}
+
+// zlib ends every block but the last after 2^(memLevel + 6) - 1 tokens, at any level and with any
+// strategy (measured on its output): a stream cut otherwise is not zlib's (nullopt); one whose cuts
+// fit tells its memory level (0 when it has a single block).
+std::optional<std::uint8_t> ZlibMemLevel(const std::uint8_t* deflated, std::size_t size) {
+  constexpr std::uint32_t kLargestBlock = (1u << (9 + 6)) - 1;
+  const auto parsed = deflate::ParseDeflate(deflated, size, kMaxInflated, kLargestBlock);
+  if (!parsed) return std::nullopt;
+  std::uint8_t mem_level = 0;
+  for (std::size_t i = 0; i + 1 < parsed->blocks.size(); ++i) {
+    const deflate::ParsedBlock& b = parsed->blocks[i];
+    if (b.kind == deflate::BlockKind::Stored) continue;  // its tokens are not counted
+    const std::uint8_t level = b.token_count == (1u << 14) - 1 ? 8
+                               : b.token_count == kLargestBlock ? 9
+                                                                 : 0;
+    if (level == 0 || (mem_level != 0 && level != mem_level)) return std::nullopt;
+    mem_level = level;
+  }
+  return mem_level;
 }
 
 class RecipeBuilder {
@@ -282,17 +303,22 @@ std::size_t QuickPackedSize(const std::vector<std::uint8_t>& data) {
 
 bool FindParams(const std::uint8_t* deflated, std::size_t deflated_size,
                 const std::vector<std::uint8_t>& inflated, DeflateParams& params) {
-  const std::vector<DeflateParams> order = SearchOrder(params.window_bits);
   Redeflater deflater;
-  const DeflateParams first = params;
-  for (std::size_t i = 0; i <= order.size(); ++i) {
-    const DeflateParams p = i == 0 ? first : order[i - 1];
-    if (i > 0 && std::memcmp(&p, &first, sizeof p) == 0) continue;
+  auto reproduces = [&](const DeflateParams& p) {
     Compare compare(deflated, deflated_size);
     Status st = deflater.Start(p, compare);
     if (st.ok()) st = deflater.Feed(inflated.data(), inflated.size());
     if (st.ok()) st = deflater.Finish();
-    if (st.ok() && compare.whole()) {
+    return st.ok() && compare.whole();
+  };
+  if (reproduces(params)) return true;
+  // Past the first guess, the stream's blocks say which trials can succeed.
+  const std::optional<std::uint8_t> mem_level = ZlibMemLevel(deflated, deflated_size);
+  if (!mem_level) return false;
+  for (const DeflateParams& p : SearchOrder(params.window_bits)) {
+    if (std::memcmp(&p, &params, sizeof p) == 0 || (*mem_level != 0 && p.mem_level != *mem_level))
+      continue;
+    if (reproduces(p)) {
       params = p;
       return true;
     }

@@ -13,6 +13,7 @@
 #include <random>
 
 #include "lib/archive/archive_writer.h"
+#include "lib/archive/block_compressor.h"
 #include "lib/archive/entry_name.h"
 #include "lib/archive/made_folders.h"
 #include "lib/archive/memory_source.h"
@@ -270,6 +271,47 @@ TEST_F(ArchiveTest, TwoLanesWriteWhatOneWritesAndStopAtTheFirstFault) {
   for (const auto& [name, bytes] : Files(base_ / "out")) {
     EXPECT_EQ(bytes, ReadAll(base_ / "in" / name)) << name;
   }
+}
+
+TEST(PieceCounts, OnlyABlockLargerThanACoresShareIsCut) {
+  constexpr std::uint64_t MiB = 1u << 20;
+  const struct {
+    std::vector<std::uint64_t> sizes;
+    std::vector<std::uint32_t> counts;
+  } cases[] = {
+      {{100 * MiB}, {2}},                    // one large file alone: both cores take half
+      {{50 * MiB, 50 * MiB}, {1, 1}},        // already even
+      {{60 * MiB, 17 * MiB, 26 * MiB}, {2, 1, 1}},
+      {{41 * MiB, 50 * MiB, 22 * MiB, 20 * MiB}, {1, 1, 1, 1}},
+      {{6 * MiB}, {1}},                      // halves would be too small to pay
+      {{8 * MiB}, {2}},
+      {{0, 3}, {1, 1}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PieceCounts(c.sizes, 2), c.counts) << c.sizes[0];
+}
+
+TEST_F(ArchiveTest, ABlockCutInPiecesExtractsWholeAndMatchesAcrossTheCut) {
+  // One block of 10 MiB: two pieces. It repeats 512 KiB of noise, so the second piece costs next
+  // to nothing only when it finds its matches in the dictionary it was given; one file spans the
+  // cut.
+  std::mt19937 rng(7);
+  std::vector<std::uint8_t> whole(10u << 20);
+  for (std::size_t i = 0; i < whole.size(); ++i)
+    whole[i] = i < (512u << 10) ? static_cast<std::uint8_t>(rng()) : whole[i - (512u << 10)];
+  const std::size_t spans_cut = 4u << 20;
+  WriteAll(base_ / "in" / "a.dat", {whole.begin(), whole.begin() + spans_cut});
+  WriteAll(base_ / "in" / "b.dat", {whole.begin() + spans_cut, whole.end() - 1000});
+  WriteAll(base_ / "in" / "c.dat", {whole.end() - 1000, whole.end()});
+  const std::vector<std::uint8_t> archive = Pack(std::uint64_t{1} << 30);
+  EXPECT_EQ(archive, Pack(std::uint64_t{1} << 30));
+  MemorySource source(archive.data(), archive.size());
+  Table table;
+  ASSERT_TRUE(ReadTable(source, table).ok());
+  ASSERT_EQ(table.blocks.size(), 1u);
+  EXPECT_LT(table.blocks[0].packed_size, 600u << 10);
+  const Status st = Extract(archive);
+  ASSERT_TRUE(st.ok()) << st.error;
+  EXPECT_EQ(Files(base_ / "in"), Files(base_ / "out"));
 }
 
 TEST(EntryName, AcceptsOrdinaryNamesAndRefusesEscapesDevicesAndStreams) {
