@@ -15,7 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   googletest liblzma-dev xz-utils zlib1g-dev
   clang libclang-rt-14-dev
-  wine wine32:i386 wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
+  wine wine64 xvfb x11-utils imagemagick fonts-wqy-zenhei fonts-wqy-microhei locales
   p7zip-full zstd dpkg-dev time
   zip zopfli libdeflate-tools
   libz-mingw-w64-dev python3
@@ -40,11 +40,23 @@ if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-s
   fi
   need_update=1
 fi
+# A mirror caught mid-sync fails one index now and then: try again, and go on with the lists that
+# did arrive (the install below still fails if a package cannot be had).
 if [ "${#missing[@]}" -gt 0 ] || [ -n "${need_update:-}" ]; then
-  apt-get update -q
+  for attempt in 1 2 3; do
+    apt-get update -q && break
+    [ "$attempt" -eq 3 ] && echo "install-deps.sh: some package lists failed to download; going on with the rest" >&2
+    sleep 15
+  done
 fi
 if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+# 32-bit Wine needs i386 libraries of the same versions as the machine's own: when a mirror lacks
+# them it cannot be had, and the scripts test under 64-bit Wine instead (README).
+if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
+  apt-get install -y -q --no-install-recommends wine32:i386 ||
+    echo "install-deps.sh: 32-bit Wine cannot be installed here; the tests will use 64-bit Wine" >&2
 fi
 
 # zh_CN.UTF-8 makes Wine use code page 936 (GBK) for the ANSI API.
