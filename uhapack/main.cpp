@@ -81,7 +81,8 @@ int Pack(int argc, char** argv) {
     std::printf("%s: %llu bytes from %llu; deflate streams: %llu bytes rebuilt (from %llu"
                 " inflated; %llu by the model with %llu bytes of records, %llu of PNG), %llu bytes kept (%llu of PNG);"
                 " %u of %u x86 files"
-                " converted; extracting needs %u MiB of dictionary\n",
+                " converted; extracting needs %u MiB of dictionary and %llu Mi of its %llu Mi units"
+                " of rebuilding work\n",
                 argv[i], static_cast<unsigned long long>(summary.archive_size),
                 static_cast<unsigned long long>(summary.unpacked_size),
                 static_cast<unsigned long long>(d.reproduced),
@@ -90,7 +91,9 @@ int Pack(int argc, char** argv) {
                 static_cast<unsigned long long>(d.kept),
                 static_cast<unsigned long long>(d.png_kept),
                 summary.x86_converted, summary.x86_files,
-                (summary.extract_dict_size + (1u << 20) - 1) >> 20);
+                (summary.extract_dict_size + (1u << 20) - 1) >> 20,
+                static_cast<unsigned long long>((d.work + (1u << 20) - 1) >> 20),
+                static_cast<unsigned long long>(uha::ArchiveWorkBudget(summary.archive_size) >> 20));
   }
   return Report(st);
 }

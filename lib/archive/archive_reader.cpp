@@ -66,7 +66,7 @@ class FileOutput : public ByteSink {
 // What a lane keeps from block to block: the file output and a decoder of each coding, so that
 // no file and no record sets an engine up again.
 struct LaneTools {
-  explicit LaneTools(ExtractSink& sink) : sink(sink), out(sink) {}
+  LaneTools(ExtractSink& sink, WorkBudget* work) : sink(sink), out(sink) { recipe.SetBudget(work); }
   DecodingSink* DecoderFor(Coding coding) {
     return coding == Coding::kDeflateRecipe ? static_cast<DecodingSink*>(&recipe)
            : coding == Coding::kX86         ? &x86
@@ -98,11 +98,17 @@ bool TwoLanesFit(const std::vector<Block>& blocks) {
   return largest + second <= kTwoLaneDictBudget;
 }
 
-// What the lanes of one extraction share: bytes done so far (all blocks) and whether to stop.
+// What the lanes of one extraction share: bytes done so far (all blocks), whether to stop, and
+// the rebuilding work the archive's size allows, where that needs metering.
 struct Shared {
+  Shared(std::uint64_t stored, std::uint64_t archive_size)
+      : total(stored), work(ArchiveWorkBudget(archive_size)),
+        metered(NeedsWorkMeter(stored, archive_size) ? &work : nullptr) {}
   std::uint64_t total = 0;
   std::atomic<std::uint64_t> done{0};
   std::atomic<bool> stop{false};
+  WorkBudget work;
+  WorkBudget* metered;
 };
 
 // Decodes one block, handing each file's bytes to the sink in table order; recipes are turned
@@ -286,7 +292,7 @@ class LaneWork {
 
   Status Run(ByteSource& source, ExtractSink& sink, ExtractProgress& progress) {
     Status st;
-    LaneTools tools(sink);
+    LaneTools tools(sink, shared_.metered);
     for (std::size_t i = next_++; st.ok() && i < offsets_.size(); i = next_++) {
       if (shared_.stop) break;
       if (!source.Seek(offsets_[i])) {
@@ -357,9 +363,13 @@ Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& pr
   std::uint64_t data_start = 0;
   Status st = ReadHeadAndTable(source, table, data_start);
   if (!st.ok()) return st;
-  Shared shared;
+  std::uint64_t archive_size = data_start, stored = 0;
+  for (const Block& b : table.blocks) {
+    archive_size += b.packed_size;
+    stored += b.unpacked_size;
+  }
+  Shared shared(stored, archive_size);
   std::size_t first_file = 0;
-  for (const Block& b : table.blocks) shared.total += b.unpacked_size;
   for (const Entry& e : table.entries) {
     if (e.kind != EntryKind::kDirectory) break;
     progress.OnEntry(e, 0, shared.total);
@@ -374,7 +384,7 @@ Status ExtractArchive(ByteSource& source, ExtractSink& sink, ExtractProgress& pr
     LaneWork work(table, first_file, data_start, shared);
     return ExtractInLanes(source, sink, progress, *second, work, shared);
   }
-  LaneTools tools(sink);
+  LaneTools tools(sink, shared.metered);
   for (std::size_t i = 0; i < table.blocks.size(); ++i) {
     BlockExtractor extractor(source, tools, progress, shared);
     st = extractor.Run(table.blocks[i], table.entries.data() + first_file);

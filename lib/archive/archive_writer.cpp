@@ -56,12 +56,12 @@ Status ReadWhole(const PackInput& in, std::vector<std::uint8_t>& bytes) {
 }
 
 // Replaces the file by its recipe when zlib reproduces some of its deflate streams.
-Status PrepareRecipe(PackInput& in, DeflateStats& stats) {
+Status PrepareRecipe(PackInput& in) {
   if (in.entry.size > kMaxRecipeSource) return {};
   std::vector<std::uint8_t> bytes;
   Status st = ReadWhole(in, bytes);
   if (!st.ok()) return st;
-  in.recipe = MakeRecipe(bytes, stats);
+  in.recipe = MakeRecipe(bytes, in.deflate);
   if (in.recipe.empty()) return {};
   in.entry.coding = Coding::kDeflateRecipe;
   in.entry.stored_size = in.recipe.size();
@@ -70,7 +70,7 @@ Status PrepareRecipe(PackInput& in, DeflateStats& stats) {
 }
 
 // Converts x86 code's call targets when that makes the file smaller for LZMA.
-Status PrepareX86(PackInput& in, DeflateStats&) {
+Status PrepareX86(PackInput& in) {
   if (in.entry.size > kMaxRecipeSource) return {};
   std::vector<std::uint8_t> bytes;
   Status st = ReadWhole(in, bytes);
@@ -86,21 +86,49 @@ Status PrepareX86(PackInput& in, DeflateStats&) {
 
 // The deflate search and the x86 trials take most of the packing time outside LZMA: both cores
 // share the files.
-using Prepare = Status (*)(PackInput&, DeflateStats&);
-Status PrepareAll(std::vector<PackInput>& files, Prepare prepare, DeflateStats& stats) {
+using Prepare = Status (*)(PackInput&);
+Status PrepareAll(std::vector<PackInput>& files, Prepare prepare) {
   constexpr std::size_t kWorkers = 2;
   Status status[kWorkers];
-  DeflateStats part[kWorkers];
   std::atomic<std::size_t> next{0};
   OnBothCores([&](std::size_t w) {
     for (std::size_t i = next++; i < files.size() && status[w].ok(); i = next++)
-      status[w] = prepare(files[i], part[w]);
+      status[w] = prepare(files[i]);
   });
   for (std::size_t w = 0; w < kWorkers; ++w) {
     if (!status[w].ok()) return status[w];
-    stats += part[w];
   }
   return {};
+}
+
+// The extractor refuses an archive whose streams ask for more rebuilding work than its size
+// allows: when this one would, the files whose streams cost most are stored as they are instead.
+// True when some were.
+bool DropCostliestRecipes(std::vector<PackInput>& files, std::uint64_t archive_size) {
+  std::vector<PackInput*> rebuilt;
+  std::uint64_t work = 0;
+  for (PackInput& in : files) {
+    if (in.entry.coding != Coding::kDeflateRecipe) continue;
+    rebuilt.push_back(&in);
+    work += in.deflate.work;
+  }
+  const std::uint64_t budget = ArchiveWorkBudget(archive_size);
+  if (work <= budget) return false;
+  std::sort(rebuilt.begin(), rebuilt.end(), [](const PackInput* a, const PackInput* b) {
+    return a->deflate.work > b->deflate.work;
+  });
+  for (std::size_t i = 0; i < rebuilt.size() && work > budget; ++i) {
+    PackInput& in = *rebuilt[i];
+    work -= in.deflate.work;
+    in.recipe = {};
+    in.entry.coding = Coding::kPlain;
+    in.entry.stored_size = in.entry.size;
+    DeflateStats kept;
+    kept.kept = in.deflate.kept + in.deflate.reproduced;
+    kept.png_kept = in.deflate.png_kept + in.deflate.png;
+    in.deflate = kept;
+  }
+  return true;
 }
 
 // About what extracting a file costs, in stored bytes: rebuilding a deflate stream takes several
@@ -212,40 +240,47 @@ Status WriteArchive(std::vector<PackInput> inputs, const std::string& archive_pa
             [](const PackInput& a, const PackInput& b) { return a.entry.name < b.entry.name; });
   std::sort(data.begin(), data.end(), PackOrder);
   std::sort(code.begin(), code.end(), PackOrder);
-  st = PrepareAll(data, PrepareRecipe, summary.deflate);
-  if (st.ok()) st = PrepareAll(code, PrepareX86, summary.deflate);
+  st = PrepareAll(data, PrepareRecipe);
+  if (st.ok()) st = PrepareAll(code, PrepareX86);
   if (!st.ok()) return st;
   summary.x86_files = static_cast<std::uint32_t>(code.size());
   for (const PackInput& in : code) summary.x86_converted += in.entry.coding == Coding::kX86;
 
-  std::vector<BlockPlan> plans;
-  PlanBlocks(data, false, options.split_above, plans);
-  PlanBlocks(code, true, options.split_above, plans);
-  st = CompressBlocks(plans, options);
-  if (!st.ok()) return st;
   Table table;
-  std::vector<std::uint8_t> packed;
-  std::vector<std::uint32_t> dicts;
-  for (BlockPlan& plan : plans) {
-    packed.insert(packed.end(), plan.packed.begin(), plan.packed.end());
-    plan.packed = {};
-    dicts.push_back(plan.block.dict_size);
-    table.blocks.push_back(plan.block);
-  }
+  std::vector<std::uint8_t> packed, table_bytes, table_packed;
+  do {
+    std::vector<BlockPlan> plans;
+    PlanBlocks(data, false, options.split_above, plans);
+    PlanBlocks(code, true, options.split_above, plans);
+    st = CompressBlocks(plans, options);
+    if (!st.ok()) return st;
+    table = {};
+    packed.clear();
+    for (BlockPlan& plan : plans) {
+      packed.insert(packed.end(), plan.packed.begin(), plan.packed.end());
+      plan.packed = {};
+      table.blocks.push_back(plan.block);
+    }
+    for (auto* group : {&dirs, &data, &code}) {
+      for (const PackInput& in : *group) table.entries.push_back(in.entry);
+    }
+    table_bytes = EncodeTable(table);
+    if (table_bytes.size() > kMaxTableSize) return Status::Fail("too many entries for one archive");
+    st = PackTable(table_bytes, table_packed);
+    if (!st.ok()) return st;
+  } while (DropCostliestRecipes(data, kHeaderSize + table_packed.size() + packed.size()));
+
   // Two blocks are decoded at once: the two largest dictionaries are held together.
+  std::vector<std::uint32_t> dicts;
+  for (const Block& b : table.blocks) dicts.push_back(b.dict_size);
   std::sort(dicts.rbegin(), dicts.rend());
   for (std::size_t i = 0; i < dicts.size() && i < 2; ++i) summary.extract_dict_size += dicts[i];
   for (auto* group : {&data, &code}) {
-    for (const PackInput& f : *group) summary.unpacked_size += f.entry.size;
+    for (const PackInput& f : *group) {
+      summary.unpacked_size += f.entry.size;
+      summary.deflate += f.deflate;
+    }
   }
-  for (auto* group : {&dirs, &data, &code}) {
-    for (PackInput& in : *group) table.entries.push_back(std::move(in.entry));
-  }
-  const std::vector<std::uint8_t> table_bytes = EncodeTable(table);
-  if (table_bytes.size() > kMaxTableSize) return Status::Fail("too many entries for one archive");
-  std::vector<std::uint8_t> table_packed;
-  st = PackTable(table_bytes, table_packed);
-  if (!st.ok()) return st;
   Header header;
   header.entry_count = static_cast<std::uint32_t>(table.entries.size());
   header.block_count = static_cast<std::uint32_t>(table.blocks.size());

@@ -17,6 +17,7 @@ struct PackInput {
   Entry entry;              // name, kind, attributes and time; size and checksum are filled in
   std::string source_path;  // file on disk (empty for folders)
   std::vector<std::uint8_t> recipe;  // what the block holds instead of the file, if anything
+  DeflateStats deflate;              // of the file's deflate streams
 };
 
 struct PackOptions {

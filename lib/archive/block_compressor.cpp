@@ -210,10 +210,7 @@ Status JoinPieces(BlockPlan& plan, Piece* pieces, std::size_t count) {
   }
   PackInput* files = plan.group->data() + plan.first;
   for (std::size_t i = 0; i < plan.count; ++i) {
-    if (!files[i].recipe.empty()) {
-      files[i].recipe = {};
-      continue;
-    }
+    if (!files[i].recipe.empty()) continue;
     if (length[i] != files[i].entry.size)
       return Status::Fail(files[i].source_path + " changed while packing");
     files[i].entry.crc32 = crc[i];

@@ -27,6 +27,9 @@ struct ModelledStream {
 std::optional<ModelledStream> ModelDeflateStream(const std::uint8_t* data, std::size_t size);
 
 class RebuildState;
+namespace deflate {
+struct ModelParams;
+}
 
 class ModelRebuilder {  // reusable: Start may be called again after Finish, no per-stream heap churn
  public:
@@ -39,6 +42,8 @@ class ModelRebuilder {  // reusable: Start may be called again after Finish, no 
                ByteSink& out);
   Status Feed(const std::uint8_t* data, std::size_t size);  // inflated bytes, pieces of any size
   Status Finish();  // error when the bytes or the record do not add up
+  // The model's parameters, once Start has read them.
+  const deflate::ModelParams& params() const;
 
  private:
   std::unique_ptr<RebuildState> m_state;

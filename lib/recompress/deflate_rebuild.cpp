@@ -23,6 +23,7 @@ class RebuildState {
   Status Start(const std::uint8_t* record, std::size_t size, std::uint64_t inflated, ByteSink& out);
   Status Feed(const std::uint8_t* data, std::size_t size);
   Status Finish();
+  const deflate::ModelParams& params() const { return m_head.params; }
 
  private:
   static constexpr std::size_t kWindowBytes = 2 * deflate::kMaxDistance + 2048;
@@ -342,5 +343,6 @@ Status ModelRebuilder::Start(const std::uint8_t* record, std::size_t record_size
 }
 Status ModelRebuilder::Feed(const std::uint8_t* data, std::size_t size) { return m_state->Feed(data, size); }
 Status ModelRebuilder::Finish() { return m_state->Finish(); }
+const deflate::ModelParams& ModelRebuilder::params() const { return m_state->params(); }
 
 }  // namespace uha

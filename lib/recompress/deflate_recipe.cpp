@@ -42,6 +42,17 @@ bool ParamsValid(const DeflateParams& p) {
          p.window_bits >= 9 && p.window_bits <= 15 && p.strategy <= Z_FIXED;
 }
 
+WorkShape ZlibWork(const DeflateParams& p) {
+  // zlib's levels are the model's first nine parameter sets, in trial order: 6, 9, 1 to 5, 7, 8.
+  const int level = p.level;
+  const int set = level == 6 ? 0 : level == 9 ? 1 : level <= 5 ? level + 1 : level;
+  WorkShape shape = ModelWork(deflate::ParamSet(set));
+  shape.hash_bits = static_cast<std::uint8_t>(p.mem_level + 7);
+  shape.window = 1u << std::min<unsigned>(p.window_bits, 15);
+  shape.chains = p.strategy != Z_HUFFMAN_ONLY && p.strategy != Z_RLE;
+  return shape;
+}
+
 void AppendRaw(std::vector<std::uint8_t>& recipe, const std::uint8_t* data, std::size_t size) {
   if (size == 0) return;
   std::uint8_t head[kRawHeadSize] = {kRecipeRaw};
@@ -150,7 +161,7 @@ Status Redeflater::Run(int flush) {
   while (true) {
     z_->next_out = buf_.data();
     z_->avail_out = static_cast<uInt>(buf_.size());
-    const int ret = deflate(z_, flush);
+    const int ret = ::deflate(z_, flush);
     if (ret != Z_OK && ret != Z_STREAM_END) return Status::Fail("deflate failed");
     Status st = out_->Put(buf_.data(), buf_.size() - z_->avail_out);
     if (!st.ok()) return st;
@@ -204,7 +215,8 @@ Status RecipeDecoder::HeadDone() {
   file_sizes_ = params;
   sized_ = true;
   left_ = Get64(head_ + 5);
-  if (left_ < kMinRecordInflated) return Bad("deflate stream too short for a record");
+  if (left_ < kMinRecordInflated || left_ > kMaxRecordInflated)
+    return Bad("deflate stream size out of range");
   counted_.left = Get64(head_ + 13);
   counted_.out = out_;
   Status st;
@@ -219,6 +231,7 @@ Status RecipeDecoder::HeadDone() {
     st = framer_.Put(head_ + 21, 2);
   }
   if (st.ok()) st = deflater_.Start(params, counted_);
+  if (budget_) meter_.Start(ZlibWork(params));
   phase_ = Phase::kInflated;
   return st;
 }
@@ -229,8 +242,8 @@ Status RecipeDecoder::ModelHeadDone() {
   counted_.left = Get64(head_ + 9);
   counted_.out = out_;
   record_need_ = Get32(head_ + 17);
-  if (left_ < kMinRecordInflated || left_ > kModelMaxInflated)
-    return Bad("modelled stream size out of range");
+  if (left_ < kMinRecordInflated || left_ > kMaxRecordInflated)
+    return Bad("deflate stream size out of range");
   if (record_need_ == 0 || record_need_ > kMaxModelRecord)
     return Bad("deflate record size out of range");
   record_.clear();
@@ -238,8 +251,15 @@ Status RecipeDecoder::ModelHeadDone() {
   return {};
 }
 
+// The work is paid before the engine does it.
+Status RecipeDecoder::Spend(std::uint64_t units) {
+  return budget_->Spend(units) ? Status{}
+                                : Bad("too much rebuilding work for its size");
+}
+
 Status RecipeDecoder::StreamDone() {
-  Status st = head_[0] == kRecipeModel ? model_.Finish() : deflater_.Finish();
+  Status st = budget_ ? Spend(meter_.Finish()) : Status{};
+  if (st.ok()) st = head_[0] == kRecipeModel ? model_.Finish() : deflater_.Finish();
   if (st.ok() && counted_.left != 0) return Bad("rebuilt deflate stream shorter than recorded");
   if (st.ok() && head_[0] == kRecipePngIdat) {
     std::uint8_t sum[4];
@@ -283,12 +303,15 @@ Status RecipeDecoder::Put(const std::uint8_t* data, std::size_t size) {
         record_.insert(record_.end(), data, data + take);
         if (record_.size() == record_need_) {
           st = model_.Start(record_.data(), record_.size(), left_, counted_);
+          if (st.ok() && budget_) meter_.Start(ModelWork(model_.params()));
           phase_ = Phase::kInflated;
         }
         break;
       case Phase::kInflated:
         take = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-        st = head_[0] == kRecipeModel ? model_.Feed(data, take) : deflater_.Feed(data, take);
+        if (budget_) st = Spend(meter_.Feed(data, take));
+        if (st.ok())
+          st = head_[0] == kRecipeModel ? model_.Feed(data, take) : deflater_.Feed(data, take);
         if (head_[0] == kRecipePngIdat)
           adler_ = static_cast<std::uint32_t>(adler32(adler_, data, static_cast<uInt>(take)));
         left_ -= take;

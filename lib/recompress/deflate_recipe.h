@@ -11,6 +11,7 @@
 
 #include "lib/recompress/decoding_sink.h"
 #include "lib/recompress/deflate_model.h"
+#include "lib/recompress/rebuild_work.h"
 
 struct z_stream_s;
 
@@ -24,6 +25,8 @@ struct DeflateParams {
 };
 
 bool ParamsValid(const DeflateParams& params);
+// How zlib searches with these settings, for the estimate of rebuild_work.h.
+WorkShape ZlibWork(const DeflateParams& params);
 
 // Recipe records, each a tag and little-endian fields, back to back until the stored size ends:
 //   raw:     tag 0, u64 size, then the bytes
@@ -46,6 +49,8 @@ constexpr std::size_t kDeflateHeadSize = 21;
 constexpr std::size_t kIdatHeadSize = kDeflateHeadSize + 6;
 constexpr std::size_t kModelHeadSize = 21;
 constexpr std::uint64_t kMinRecordInflated = 512;
+// Nor to more than the packer inflates.
+constexpr std::uint64_t kMaxRecordInflated = kModelMaxInflated;
 // The extractor holds a model record whole while its stream is rebuilt.
 constexpr std::uint32_t kMaxModelRecord = 1u << 20;
 
@@ -112,6 +117,9 @@ class RecipeDecoder : public DecodingSink {
   Status Put(const std::uint8_t* data, std::size_t size) override;
   // The recipe must end on a record boundary.
   Status End() override;
+  // Every stream rebuilt from here on spends its estimated work from `budget` (shared by the
+  // lanes of one extraction); none: no limit.
+  void SetBudget(WorkBudget* budget) { budget_ = budget; }
 
  private:
   class Counted : public ByteSink {
@@ -126,12 +134,15 @@ class RecipeDecoder : public DecodingSink {
   Status ModelHeadDone();
   Status StartStream();
   Status StreamDone();
+  Status Spend(std::uint64_t units);
 
   ByteSink* out_ = nullptr;
   Counted counted_;
   IdatFramer framer_;
   Redeflater deflater_;
   ModelRebuilder model_;
+  WorkMeter meter_;
+  WorkBudget* budget_ = nullptr;
   std::vector<std::uint8_t> record_;
   std::size_t record_need_ = 0;
   DeflateParams file_sizes_;  // window and memory level of the file's first zlib record

@@ -8,13 +8,14 @@
 #include <optional>
 
 #include "lib/archive/le_bytes.h"
+#include "lib/recompress/correction_record.h"
 #include "lib/recompress/deflate_parse.h"
 
 namespace uha {
 namespace {
 
 // Larger streams stay as they are: the packer holds every recipe in memory.
-constexpr std::size_t kMaxInflated = std::size_t{1} << 28;
+constexpr std::size_t kMaxInflated = kMaxRecordInflated;
 // Below this a recipe record costs about what it saves.
 constexpr std::size_t kMinDeflated = 32;
 // A file whose first streams all came from another encoder is not searched any further.
@@ -103,6 +104,20 @@ std::optional<std::uint8_t> ZlibMemLevel(const std::uint8_t* deflated, std::size
   return mem_level;
 }
 
+std::uint64_t EstimateWork(const WorkShape& shape, const std::vector<std::uint8_t>& inflated) {
+  thread_local WorkMeter meter;
+  meter.Start(shape);
+  const std::uint64_t work = meter.Feed(inflated.data(), inflated.size());
+  return work + meter.Finish();
+}
+
+WorkShape ModelRecordWork(const std::vector<std::uint8_t>& record) {
+  deflate::RecordReader in(record.data(), record.size());
+  deflate::RecordHead head;
+  deflate::ReadHead(in, head);
+  return ModelWork(head.params);
+}
+
 class RecipeBuilder {
  public:
   RecipeBuilder(const std::vector<std::uint8_t>& file, DeflateStats& stats)
@@ -158,10 +173,12 @@ bool RecipeBuilder::Stream(std::size_t start, std::size_t& end) {
   AppendRaw(recipe_, file_.data() + done_, start - done_);
   if (zlib) {
     AppendDeflate(recipe_, params, inflated_, size);
+    stats_.work += EstimateWork(ZlibWork(params), inflated_);
     last_ = params;
     sized_ = true;
   } else {
     AppendModel(recipe_, *model);
+    stats_.work += EstimateWork(ModelRecordWork(model->record), model->inflated);
     stats_.modelled += size;
     stats_.model_record += model->record.size();
   }
@@ -212,6 +229,7 @@ void RecipeBuilder::Idat(std::size_t start, std::size_t end, const std::vector<s
   stats_.reproduced += deflated;
   stats_.inflated += inflated_.size();
   stats_.png += deflated;
+  stats_.work += EstimateWork(ZlibWork(params), inflated_);
 }
 
 std::vector<std::uint8_t> RecipeBuilder::Finish() {

@@ -20,6 +20,7 @@ struct DeflateStats {
   std::uint64_t png_kept = 0;    // of `kept`, PNG image data
   std::uint64_t modelled = 0;    // of `reproduced`, rebuilt by the model
   std::uint64_t model_record = 0;  // the model's records for those
+  std::uint64_t work = 0;          // the extractor's estimated work rebuilding them (rebuild_work.h)
 
   DeflateStats& operator+=(const DeflateStats& o) {
     reproduced += o.reproduced;
@@ -29,6 +30,7 @@ struct DeflateStats {
     png_kept += o.png_kept;
     modelled += o.modelled;
     model_record += o.model_record;
+    work += o.work;
     return *this;
   }
 };
