@@ -104,7 +104,7 @@ struct Shared {
   Shared(std::uint64_t stored, std::uint64_t archive_size)
       : total(stored), work(ArchiveWorkBudget(archive_size)),
         metered(NeedsWorkMeter(stored, archive_size) ? &work : nullptr) {}
-  std::uint64_t total = 0;
+  std::uint64_t total;
   std::atomic<std::uint64_t> done{0};
   std::atomic<bool> stop{false};
   WorkBudget work;

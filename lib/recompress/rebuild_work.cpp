@@ -126,12 +126,12 @@ std::uint64_t ArchiveWorkBudget(std::uint64_t archive_size) {
   return kBaseBudget + small * kBudgetPerSmallByte + rest * kBudgetPerByte;
 }
 
-// Once overdrawn it stays so: the extraction fails there.
 bool NeedsWorkMeter(std::uint64_t stored_bytes, std::uint64_t archive_size) {
   constexpr std::uint64_t kMostPerByte = kPerByte + deflate::kMaxChain;  // above the optimal rate
   return stored_bytes > ArchiveWorkBudget(archive_size) / kMostPerByte;
 }
 
+// Once overdrawn it stays so: the extraction fails there.
 bool WorkBudget::Spend(std::uint64_t units) {
   const auto asked = static_cast<std::int64_t>(units);
   return m_left.fetch_sub(asked, std::memory_order_relaxed) >= asked;
